@@ -1,0 +1,29 @@
+// The cleaner's one run: client-folder removal, cleaning pass, used-space record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace cleaner {
+
+class CResourceCleaner;
+
+// A running client is any process whose executable name contains this text.
+constexpr const char kClientMarker[] = "Moravel2010IBeta";
+// Capacity of the client-folder path buffer.
+constexpr std::size_t kClientFolderCapacity = 1024;
+
+// True when some running process's executable file name contains `name` (case-sensitive).
+// False when the process list cannot be read.
+bool IsProcessRunning(const std::string& name);
+
+// Records total / 1,000,000 as "usedspace" in section "app" of "localinfor.ini" in the
+// installation folder. Failure is ignored.
+void WriteUsedSpace(std::uint64_t total);
+
+// The main sequence: without a running client, removes "<all-users data>\Halvern\Moravel"
+// (skipped when the all-users folder is unknown or the path does not fit); then runs the
+// cleaning pass of `resourceCleaner`; then records the size of the installation folder.
+void RunCleaner(CResourceCleaner& resourceCleaner);
+
+}  // namespace cleaner

@@ -1,0 +1,19 @@
+#include "platform.h"
+
+namespace cleaner {
+
+namespace {
+Platform* g_installed = nullptr;
+}
+
+Platform& CurrentPlatform()
+{
+    return g_installed ? *g_installed : SystemPlatform();
+}
+
+void UsePlatform(Platform* platform)
+{
+    g_installed = platform;
+}
+
+}  // namespace cleaner

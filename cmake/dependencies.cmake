@@ -1,0 +1,34 @@
+# TinyXML and GoogleTest. On Linux both come from Debian's -dev packages; for the
+# win32 cross build they are compiled here from Debian's sources, which scripts/setup
+# installs (TinyXML from `apt-get source tinyxml`, GoogleTest from /usr/src/googletest).
+
+if(WIN32)
+  set(TINYXML_SOURCE_DIR /usr/local/src/tinyxml-debian CACHE PATH "Debian's patched TinyXML source")
+  if(NOT EXISTS ${TINYXML_SOURCE_DIR}/tinyxml.cpp)
+    message(FATAL_ERROR "TinyXML source not found in ${TINYXML_SOURCE_DIR}: run scripts/setup")
+  endif()
+  add_library(tinyxml STATIC
+    ${TINYXML_SOURCE_DIR}/tinystr.cpp
+    ${TINYXML_SOURCE_DIR}/tinyxml.cpp
+    ${TINYXML_SOURCE_DIR}/tinyxmlerror.cpp
+    ${TINYXML_SOURCE_DIR}/tinyxmlparser.cpp)
+  target_include_directories(tinyxml SYSTEM PUBLIC ${TINYXML_SOURCE_DIR})
+  target_compile_definitions(tinyxml PUBLIC TIXML_USE_STL)
+  target_compile_options(tinyxml PRIVATE -w)
+
+  set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source")
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_library(TINYXML_LIBRARY tinyxml REQUIRED)
+  find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
+  add_library(tinyxml INTERFACE)
+  target_link_libraries(tinyxml INTERFACE ${TINYXML_LIBRARY})
+  target_include_directories(tinyxml SYSTEM INTERFACE ${TINYXML_INCLUDE_DIR})
+  target_compile_definitions(tinyxml INTERFACE TIXML_USE_STL)
+
+  find_package(GTest REQUIRED)
+endif()

@@ -1,0 +1,67 @@
+// An in-memory platform for the cleaner's core: a folder tree with Windows separators,
+// a process list, shared texts and INI files, recording what the core asks for.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "folders.h"
+#include "platform.h"
+
+class FakePlatform : public cleaner::Platform {
+public:
+    struct Node {
+        cleaner::EntryKind kind = cleaner::EntryKind::File;
+        std::uint64_t size = 0;
+        bool readOnly = false;
+        bool locked = false;  // held open by someone: cannot be deleted
+    };
+
+    // Installs itself for the test's duration, with fresh folder caches.
+    FakePlatform();
+    ~FakePlatform() override;
+
+    void AddFolder(const std::string& path);
+    void AddFile(const std::string& path, std::uint64_t size = 1, bool readOnly = false,
+                 bool locked = false);
+    void AddLink(const std::string& path);
+    bool Exists(const std::string& path) const { return nodes.count(path) != 0; }
+
+    std::map<std::string, Node> nodes;
+    std::vector<std::string> processes;
+    bool processListAvailable = true;
+    std::string commonAppData = "C:\\ProgramData";
+    std::string moduleFile = "C:\\Pet\\cleaner.exe";
+    std::map<std::string, std::string> sharedTexts;
+    std::map<std::string, std::string> iniFiles;  // file path to its text
+
+    std::vector<std::string> patterns;  // every enumeration asked for
+    std::vector<std::string> removed;   // files, links and folders deleted, in order
+    int commonAppDataCalls = 0;
+    int pauses = 0;
+
+    char Separator() const override { return '\\'; }
+    bool ListProcessNames(std::vector<std::string>& names) override;
+    std::string CommonAppDataFolder() override;
+    std::string ModuleFileName() override { return moduleFile; }
+    bool ForEachEntry(const std::string& pattern,
+                      const std::function<void(const cleaner::DirEntry&)>& visit) override;
+    bool IsDirectory(const std::string& path) override;
+    bool IsReadWrite(const std::string& path) override;
+    void MakeReadWrite(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RemoveLink(const std::string& path) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
+    void PauseMilliseconds(unsigned milliseconds) override;
+    bool ReadSharedText(const std::string& name, std::size_t maxBytes,
+                        std::string& text) override;
+    bool WriteIniValue(const std::string& file, const std::string& section,
+                       const std::string& key, const std::string& value) override;
+
+private:
+    bool HasChildren(const std::string& folder) const;
+    static std::string ParentOf(const std::string& path);
+};

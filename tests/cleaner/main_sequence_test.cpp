@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "fake_platform.h"
+#include "folders.h"
+#include "main_sequence.h"
+#include "resource_cleaner.h"
+
+using cleaner::IsProcessRunning;
+
+TEST(IsProcessRunning, MatchesMarkerAsCaseSensitiveSubstring)
+{
+    struct Case {
+        std::vector<std::string> processes;
+        bool running;
+    };
+    const Case cases[] = {
+        {{"explorer.exe", "Moravel2010IBeta.exe"}, true},
+        {{"LauncherMoravel2010IBetaUpdate.exe"}, true},
+        {{"Moravel2010IBeta"}, true},
+        {{"moravel2010ibeta.exe", "MORAVEL2010IBETA.EXE"}, false},
+        {{"Moravel2010Beta.exe"}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fake;
+        fake.processes = c.processes;
+        EXPECT_EQ(c.running, IsProcessRunning(cleaner::kClientMarker))
+            << (c.processes.empty() ? "(none)" : c.processes.front());
+    }
+}
+
+TEST(IsProcessRunning, UnreadableProcessListMeansNoClient)
+{
+    FakePlatform fake;
+    fake.processes = {"Moravel2010IBeta.exe"};
+    fake.processListAvailable = false;
+    EXPECT_FALSE(IsProcessRunning(cleaner::kClientMarker));
+}
+
+TEST(Folders, ModuleDirDropsLastSeparatorAndName)
+{
+    FakePlatform fake;
+    fake.moduleFile = "C:\\Program Files\\Pet\\cleaner.exe";
+    EXPECT_EQ("C:\\Program Files\\Pet", cleaner::GetModuleDir());
+    fake.moduleFile = "D:\\other.exe";  // kept from the first call
+    EXPECT_EQ("C:\\Program Files\\Pet", cleaner::GetModuleDir());
+}
+
+TEST(Folders, CommonAppDataIsKeptOnceFoundAndAskedAgainWhileEmpty)
+{
+    FakePlatform fake;
+    fake.commonAppData = "";
+    EXPECT_EQ("", cleaner::GetCommonAppDataDir());
+    fake.commonAppData = "C:\\ProgramData";
+    EXPECT_EQ("C:\\ProgramData", cleaner::GetCommonAppDataDir());
+    fake.commonAppData = "C:\\Changed";
+    EXPECT_EQ("C:\\ProgramData", cleaner::GetCommonAppDataDir());
+    EXPECT_EQ(2, fake.commonAppDataCalls);
+}
+
+class RunCleanerTest : public ::testing::Test {
+protected:
+    RunCleanerTest()
+    {
+        fake.AddFile("C:\\ProgramData\\Halvern\\Moravel\\cache\\a.dat", 10);
+        fake.AddFile("C:\\ProgramData\\Halvern\\Moravel\\b.dat", 10, /*readOnly=*/true);
+        fake.AddFile("C:\\ProgramData\\Halvern\\keep.txt");
+        fake.AddFile("C:\\Pet\\cleaner.exe", 1500000);
+        fake.AddFile("C:\\Pet\\common\\petsoc\\res.swf", 1600000);
+    }
+
+    void Run()
+    {
+        cleaner::CResourceCleaner resourceCleaner;
+        cleaner::RunCleaner(resourceCleaner);
+    }
+
+    std::string Ini() { return fake.iniFiles["C:\\Pet\\localinfor.ini"]; }
+
+    FakePlatform fake;
+};
+
+TEST_F(RunCleanerTest, WithoutClientRemovesClientFolderWithPausesAndRecordsSpace)
+{
+    fake.processes = {"svchost.exe"};
+    Run();
+    EXPECT_FALSE(fake.Exists("C:\\ProgramData\\Halvern\\Moravel"));
+    EXPECT_TRUE(fake.Exists("C:\\ProgramData\\Halvern\\keep.txt"));
+    EXPECT_EQ(2, fake.pauses);
+    EXPECT_EQ("[app]\r\nusedspace=3\r\n", Ini());
+}
+
+TEST_F(RunCleanerTest, RunningClientKeepsClientFolderButStillRecordsSpace)
+{
+    fake.processes = {"Moravel2010IBeta.exe"};
+    Run();
+    EXPECT_TRUE(fake.Exists("C:\\ProgramData\\Halvern\\Moravel\\b.dat"));
+    EXPECT_TRUE(fake.removed.empty());
+    EXPECT_EQ("[app]\r\nusedspace=3\r\n", Ini());
+}
+
+TEST_F(RunCleanerTest, UnknownAllUsersFolderSkipsRemoval)
+{
+    fake.commonAppData = "";
+    fake.AddFile("C:\\Halvern\\Moravel\\at-root.dat");
+    fake.AddFile("\\Halvern\\Moravel\\relative.dat");
+    Run();
+    EXPECT_TRUE(fake.removed.empty());
+    for (const std::string& pattern : fake.patterns)
+        EXPECT_EQ(std::string::npos, pattern.find("Halvern")) << pattern;
+    EXPECT_FALSE(Ini().empty());
+}
+
+TEST_F(RunCleanerTest, ClientFolderPathThatDoesNotFitIsNotRemoved)
+{
+    std::string longBase = "C:\\" + std::string(1010, 'p');
+    fake.commonAppData = longBase;
+    fake.AddFile(longBase + "\\Halvern\\Moravel\\x.dat");
+    fake.AddFile(longBase + "\\Halvern\\Mora");  // what the cut path would name
+    Run();
+    EXPECT_TRUE(fake.removed.empty());
+}
+
+TEST(WriteUsedSpace, RecordsWholeMillionsOfA64BitTotal)
+{
+    const struct {
+        std::uint64_t total;
+        const char* text;
+    } cases[] = {
+        {0, "0"},
+        {999999, "0"},
+        {1000000, "1"},
+        {2999999, "2"},
+        {4294967296ull, "4294"},
+        {5000000000ull, "5000"},
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        cleaner::WriteUsedSpace(c.total);
+        EXPECT_EQ(std::string("[app]\r\nusedspace=") + c.text + "\r\n",
+                  fake.iniFiles["C:\\Pet\\localinfor.ini"])
+            << c.total;
+    }
+}
+
+TEST(ReadLocalVersion, ParsesLeadingDecimalNumber)
+{
+    const struct {
+        const char* text;
+        int version;
+    } cases[] = {
+        {"57", 57}, {"  42abc", 42}, {"+8", 8}, {"-3", -3}, {"abc", 0}, {"", 0},
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        fake.sharedTexts["LocalVersion"] = c.text;
+        EXPECT_EQ(c.version, cleaner::CResourceCleaner().ReadLocalVersion()) << c.text;
+    }
+    FakePlatform none;
+    EXPECT_EQ(0, cleaner::CResourceCleaner().ReadLocalVersion());
+}

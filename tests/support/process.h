@@ -1,0 +1,60 @@
+// Starting the project's programs from tests: the built programs beside the tests, a child
+// with piped standard input and output, and the exit code.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Full path of a built program in the build's bin folder ("cleaner" gives ".../cleaner.exe"
+// on Windows).
+std::string ProgramPath(const std::string& name);
+
+// A started program. Its standard input and output are pipes; standard error is inherited.
+class Child {
+public:
+    Child();
+    ~Child();  // closes the input and waits for the program
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // Starts `program` with `args` and, in its environment only, the `extra` variables.
+    bool Start(const std::string& program, const std::vector<std::string>& args,
+               const Environment& extra = {});
+    // One line of its output without the line end; empty at end of output.
+    std::string ReadLine();
+    void CloseInput();
+    // Waits for the program to end and gives its exit code (-1 if it could not be waited for).
+    int Wait();
+
+private:
+    struct State;
+    State* state_;
+};
+
+// Runs a program to its end with an empty standard input; gives its exit code.
+int RunProgram(const std::string& program, const std::vector<std::string>& args,
+               const Environment& extra = {});
+
+// Copies a file, keeping its permissions (programs copied into test folders).
+bool CopyProgram(const std::string& from, const std::string& to);
+
+// Makes a file that its owner (even root) cannot delete until `MakeDeletable`.
+// False, with the reason, where the platform offers no such thing.
+bool MakeUndeletable(const std::string& path, std::string& why);
+void MakeDeletable(const std::string& path);
+
+// Makes a link at `link` to the folder `target` (symbolic link or junction).
+// False, with the reason, where it cannot be made.
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& why);
+
+// The all-users application data folder the cleaner will use when started with `env`.
+// POSIX: `testRoot`/programdata, added to `env` as PROGRAMDATA. Windows: the shell's
+// folder (inside the test's own Wine prefix).
+std::string AllUsersDataFolder(const std::string& testRoot, Environment& env);
+
+}  // namespace testsupport

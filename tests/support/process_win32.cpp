@@ -1,0 +1,225 @@
+#include "process.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+namespace testsupport {
+
+struct Child::State {
+    HANDLE process = nullptr;
+    HANDLE input = nullptr;
+    HANDLE output = nullptr;
+    std::string buffered;
+};
+
+namespace {
+
+std::string Quote(const std::string& arg)
+{
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
+        return arg;
+    std::string quoted = "\"";
+    for (char c : arg) {
+        if (c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+void CloseIfOpen(HANDLE& handle)
+{
+    if (handle)
+        CloseHandle(handle);
+    handle = nullptr;
+}
+
+// Sets variables for the duration of a start and puts the old values back.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(const Environment& extra)
+    {
+        for (const auto& variable : extra) {
+            char old[32768];
+            DWORD length = GetEnvironmentVariableA(variable.first.c_str(), old, sizeof old);
+            saved_.push_back({variable.first, length ? std::string(old, length) : std::string(),
+                              length != 0});
+            SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
+        }
+    }
+    ~ScopedEnvironment()
+    {
+        for (const Saved& variable : saved_)
+            SetEnvironmentVariableA(variable.name.c_str(),
+                                    variable.present ? variable.value.c_str() : nullptr);
+    }
+
+private:
+    struct Saved {
+        std::string name, value;
+        bool present;
+    };
+    std::vector<Saved> saved_;
+};
+
+}  // namespace
+
+std::string ProgramPath(const std::string& name)
+{
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::filesystem::path path(std::string(self, length));
+    return (path.parent_path().parent_path() / "bin" / (name + ".exe")).string();
+}
+
+Child::Child() : state_(new State) {}
+
+Child::~Child()
+{
+    CloseInput();
+    Wait();
+    CloseIfOpen(state_->output);
+    delete state_;
+}
+
+bool Child::Start(const std::string& program, const std::vector<std::string>& args,
+                  const Environment& extra)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE inRead, inWrite, outRead, outWrite;
+    if (!CreatePipe(&inRead, &inWrite, &inherit, 0))
+        return false;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) {
+        CloseHandle(inRead);
+        CloseHandle(inWrite);
+        return false;
+    }
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+
+    std::string commandLine = Quote(program);
+    for (const std::string& arg : args)
+        commandLine += " " + Quote(arg);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inRead;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION started{};
+    BOOL ok;
+    {
+        ScopedEnvironment environment(extra);
+        ok = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                            nullptr, &startup, &started);
+    }
+    CloseHandle(inRead);
+    CloseHandle(outWrite);
+    if (!ok) {
+        CloseHandle(inWrite);
+        CloseHandle(outRead);
+        return false;
+    }
+    CloseHandle(started.hThread);
+    state_->process = started.hProcess;
+    state_->input = inWrite;
+    state_->output = outRead;
+    return true;
+}
+
+std::string Child::ReadLine()
+{
+    std::string& buffered = state_->buffered;
+    while (buffered.find('\n') == std::string::npos && state_->output) {
+        char chunk[256];
+        DWORD got = 0;
+        if (!ReadFile(state_->output, chunk, sizeof chunk, &got, nullptr) || got == 0)
+            break;
+        buffered.append(chunk, got);
+    }
+    std::string::size_type end = buffered.find('\n');
+    std::string line = buffered.substr(0, end);
+    buffered.erase(0, end == std::string::npos ? std::string::npos : end + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+void Child::CloseInput()
+{
+    CloseIfOpen(state_->input);
+}
+
+int Child::Wait()
+{
+    if (!state_->process)
+        return -1;
+    WaitForSingleObject(state_->process, INFINITE);
+    DWORD code = 0;
+    BOOL ok = GetExitCodeProcess(state_->process, &code);
+    CloseIfOpen(state_->process);
+    return ok ? static_cast<int>(code) : -1;
+}
+
+int RunProgram(const std::string& program, const std::vector<std::string>& args,
+               const Environment& extra)
+{
+    Child child;
+    if (!child.Start(program, args, extra))
+        return -1;
+    child.CloseInput();
+    return child.Wait();
+}
+
+bool CopyProgram(const std::string& from, const std::string& to)
+{
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+namespace {
+// Files held open without delete sharing, so that no other process can delete them.
+std::vector<std::pair<std::string, HANDLE>> g_held;
+}  // namespace
+
+bool MakeUndeletable(const std::string& path, std::string& why)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        why = "cannot open the file, error " + std::to_string(GetLastError());
+        return false;
+    }
+    g_held.emplace_back(path, file);
+    return true;
+}
+
+void MakeDeletable(const std::string& path)
+{
+    for (auto it = g_held.begin(); it != g_held.end();) {
+        if (it->first == path) {
+            CloseHandle(it->second);
+            it = g_held.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link, std::string& why)
+{
+    if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+        return true;
+    why = "CreateSymbolicLink failed, error " + std::to_string(GetLastError());
+    return false;
+}
+
+std::string AllUsersDataFolder(const std::string&, Environment&)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+}  // namespace testsupport
