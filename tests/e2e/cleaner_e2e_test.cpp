@@ -40,13 +40,12 @@ protected:
         ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
         clientFolder = fs::path(testsupport::AllUsersDataFolder(Root().string(), env)) /
                        "Halvern" / "Moravel";
-        ASSERT_FALSE(fs::exists(clientFolder)) << "left over from another run: " << clientFolder;
+        RemoveTree(clientFolder);  // what an interrupted earlier run may have left
     }
 
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(clientFolder.parent_path(), ignored);
+        RemoveTree(clientFolder.parent_path());
         TempFolderTest::TearDown();
     }
 

@@ -21,10 +21,20 @@ protected:
         std::filesystem::create_directories(root_);
     }
 
-    void TearDown() override
+    void TearDown() override { RemoveTree(root_); }
+
+    // Removes a tree whatever its files' permissions, never following links.
+    static void RemoveTree(const std::filesystem::path& folder)
     {
+        namespace fs = std::filesystem;
         std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
+        for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
+             it.increment(ignored)) {
+            if (!it->is_symlink())
+                fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add,
+                                ignored);
+        }
+        fs::remove_all(folder, ignored);
     }
 
     std::filesystem::path Root() const { return root_; }
