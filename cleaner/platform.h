@@ -52,6 +52,9 @@ public:
     // True when `path` names an existing folder (links followed, as the system resolves it).
     virtual bool IsDirectory(const std::string& path) = 0;
 
+    // True when `path` itself is a link (symbolic link, junction or other reparse point).
+    virtual bool IsLink(const std::string& path) = 0;
+
     // True when the file exists and is readable and writable; false also when missing.
     virtual bool IsReadWrite(const std::string& path) = 0;
     // Gives the file read and write permission for its owner.

@@ -154,6 +154,12 @@ public:
         return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
+    bool IsLink(const std::string& path) override
+    {
+        struct stat info;
+        return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    }
+
     bool IsReadWrite(const std::string& path) override
     {
         return access(path.c_str(), R_OK | W_OK) == 0;

@@ -82,6 +82,13 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
+    bool IsLink(const std::string& path) override
+    {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
     bool IsReadWrite(const std::string& path) override
     {
         return _access(path.c_str(), 6) == 0;

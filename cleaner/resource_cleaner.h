@@ -1,4 +1,10 @@
-// The cleaner's working object: the resource tables of one cleaning pass.
+// The cleaner's working object: the resource tables of one cleaning pass, the readers that
+// fill them from the client's XML files, and the pass that deletes what they select.
+//
+// All paths are full paths below the installation folder, joined with the platform's
+// separator. Nothing outside "<installation>/common/petsoc" is ever deleted, a path that
+// had to be cut to fit a path buffer is never deleted or descended into, and links are
+// never followed.
 #pragma once
 
 #include <map>
@@ -9,19 +15,54 @@ namespace cleaner {
 
 class CResourceCleaner {
 public:
-    // The cleaning pass. Does nothing unless a running client publishes its version.
+    // The cleaning pass. Does nothing unless a running client publishes its version;
+    // all reading ends before the first deletion.
     void Run();
+
+    // --- readers ---
 
     // The resource version the running client publishes in "LocalVersion"; 0 if none.
     int ReadLocalVersion();
+    // A relative resource name with '/' and '\' turned into the platform separator; a
+    // separator is appended when the name, as read, names an existing folder.
+    static std::string NormalizeResPath(const std::string& name);
+    // Fills `currentResources` from the manifest of `localVersion`.
+    void LoadCurrentManifest();
+    // Refills `keepFiles` from the scene configurations and NPC lists.
+    void CollectReferencedFiles();
+    void ParseSceneConfig(const std::string& path);
+    void AddTileNames(const std::string& base, int rows, int columns);
+    void ParseNpcList(const std::string& path);
+    // Feeds every manifest of another version than `localVersion` to `ParseOldManifest`.
+    void ScanOldManifests();
+    // The version number in a manifest file name ("PetCommunityRes_12.xml" gives 12).
+    static int VersionFromFileName(const std::string& fileName);
+    void ParseOldManifest(const std::string& path);
 
-private:
+    // --- the pass ---
+
+    // Adds every file below `folder`, at any depth, to `scannedFiles`.
+    void CollectFiles(const std::string& folder);
+    // Moves the scanned files that `keepFiles` lacks into `deleteFiles`.
+    void SelectUnreferenced();
+    void DeleteUnreferenced();
+    // Deletes stale resources by the category of their resource id.
+    void PurgeStaleResources();
+
+    // The tables, in this order; open to the cleaner's tests.
     int localVersion = 0;
     std::map<std::string, std::string> currentResources;
     std::set<std::string> scannedFiles;
     std::set<std::string> keepFiles;
     std::set<std::string> deleteFiles;
     std::map<std::string, std::set<std::string>> staleResources;
+
+private:
+    // Full path of a resource name below "common/petsoc"; false when it was cut.
+    static bool ResourcePath(const std::string& name, std::string& path);
+    void Keep(const std::string& name);
+    void WalkConfigFolders(const char* resourceId, const char* fileName,
+                           void (CResourceCleaner::*parse)(const std::string&));
 };
 
 }  // namespace cleaner

@@ -119,6 +119,12 @@ bool FakePlatform::IsDirectory(const std::string& path)
     return found != nodes.end() && found->second.kind == EntryKind::Directory;
 }
 
+bool FakePlatform::IsLink(const std::string& path)
+{
+    auto found = nodes.find(path);
+    return found != nodes.end() && found->second.kind == EntryKind::Link;
+}
+
 bool FakePlatform::IsReadWrite(const std::string& path)
 {
     auto found = nodes.find(path);

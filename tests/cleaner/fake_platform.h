@@ -50,6 +50,7 @@ public:
     bool ForEachEntry(const std::string& pattern,
                       const std::function<void(const cleaner::DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
     bool IsReadWrite(const std::string& path) override;
     void MakeReadWrite(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;

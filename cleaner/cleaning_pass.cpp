@@ -1,0 +1,202 @@
+// The cleaning pass: collect, select, then delete unreferenced scene files and stale
+// resources. Every deletion stays strictly inside "<installation>/common/petsoc".
+#include <cstdlib>
+
+#include "folder_tree.h"
+#include "format_path.h"
+#include "platform.h"
+#include "resource_cleaner.h"
+#include "resource_paths.h"
+
+namespace cleaner {
+
+namespace {
+
+constexpr char kVersionMappingName[] = "LocalVersion";
+constexpr std::size_t kVersionMappingSize = 100;
+
+enum class StaleAction {
+    File,            // delete P
+    FileAndMainZip,  // delete P, then P cut at its last "." plus ".zip"
+    ZipAndTree,      // delete P.zip, then remove the folder tree P
+    ZipOnly,         // delete P.zip
+};
+
+struct StaleCategory {
+    const char* resourceId;
+    StaleAction action;
+};
+
+// In the order the purge handles them; other ids are left alone.
+constexpr StaleCategory kStaleCategories[] = {
+    {"PetSocResXML", StaleAction::File},
+    {"CommunityMainFlash", StaleAction::FileAndMainZip},
+    {"NPCConfigure", StaleAction::ZipAndTree},
+    {"SceneConfigure", StaleAction::ZipAndTree},
+    {"MusicConfigure", StaleAction::ZipAndTree},
+    {"NavigationConfigure", StaleAction::ZipAndTree},
+    {"MapConfigure", StaleAction::ZipAndTree},
+    {"LoadPanel", StaleAction::ZipOnly},
+    {"ServerInfo", StaleAction::ZipOnly},
+    {"WeatherSystem", StaleAction::ZipOnly},
+    {"NpcRes", StaleAction::ZipOnly},
+    {"TitleCfg", StaleAction::ZipAndTree},
+    {"PetStatus", StaleAction::ZipAndTree},
+    {"StaticRes", StaleAction::ZipOnly},
+};
+
+// Deletes files and folder trees, but only strictly inside the resource folder.
+class Purger {
+public:
+    explicit Purger(std::string root) : root_(std::move(root)) {}
+
+    void DeleteOne(const std::string& path) const
+    {
+        if (IsDeletableBelow(root_, path))
+            platform_.RemoveFile(path);
+    }
+
+    void DeleteZipOf(const std::string& path) const
+    {
+        char zip[kPathCapacity];
+        if (FormatPath(zip, sizeof zip, "%s.zip", path.c_str()))
+            DeleteOne(zip);
+    }
+
+    // "main.swf" gives "main.zip"; a path without any "." has no such companion.
+    void DeleteMainZipOf(const std::string& path) const
+    {
+        std::string::size_type dot = path.rfind('.');
+        if (dot != std::string::npos)
+            DeleteZipOf(path.substr(0, dot));
+    }
+
+    void RemoveTree(const std::string& path) const
+    {
+        if (!IsDeletableBelow(root_, path))
+            return;
+        std::string folder = path;
+        while (!folder.empty() && folder.back() == platform_.Separator())
+            folder.pop_back();
+        if (platform_.IsLink(folder))
+            platform_.RemoveLink(folder);  // the link goes, never what it points to
+        else
+            RemoveFolderTree(path, false);
+    }
+
+    void Apply(StaleAction action, const std::string& path) const
+    {
+        switch (action) {
+        case StaleAction::File:
+            DeleteOne(path);
+            break;
+        case StaleAction::FileAndMainZip:
+            DeleteOne(path);
+            DeleteMainZipOf(path);
+            break;
+        case StaleAction::ZipAndTree:
+            DeleteZipOf(path);
+            RemoveTree(path);
+            break;
+        case StaleAction::ZipOnly:
+            DeleteZipOf(path);
+            break;
+        }
+    }
+
+private:
+    std::string root_;
+    Platform& platform_ = CurrentPlatform();
+};
+
+}  // namespace
+
+int CResourceCleaner::ReadLocalVersion()
+{
+    std::string text;
+    if (!CurrentPlatform().ReadSharedText(kVersionMappingName, kVersionMappingSize, text))
+        return 0;
+    return LeadingInt(text.c_str());
+}
+
+void CResourceCleaner::Run()
+{
+    localVersion = ReadLocalVersion();
+    if (localVersion == 0)
+        return;
+    const char separator = CurrentPlatform().Separator();
+    std::string petsoc;
+    char scene[kPathCapacity];
+    if (PetsocFolder(petsoc) &&
+        FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(), separator,
+                   separator, separator))
+        CollectFiles(scene);
+    LoadCurrentManifest();
+    CollectReferencedFiles();
+    SelectUnreferenced();
+    ScanOldManifests();
+    if (!deleteFiles.empty())
+        DeleteUnreferenced();
+    if (!staleResources.empty())
+        PurgeStaleResources();
+}
+
+void CResourceCleaner::CollectFiles(const std::string& folder)
+{
+    Platform& platform = CurrentPlatform();
+    const char separator = platform.Separator();
+    char pattern[kPathCapacity];
+    if (!FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
+        return;
+    platform.ForEachEntry(pattern, [&](const DirEntry& entry) {
+        if (entry.name == "." || entry.name == "..")
+            return;
+        char child[kPathCapacity];
+        if (!FormatPath(child, sizeof child, "%s%c%s", folder.c_str(), separator,
+                        entry.name.c_str()))
+            return;  // a cut path is neither collected nor entered
+        if (entry.kind == EntryKind::Directory)
+            CollectFiles(child);
+        else
+            scannedFiles.insert(child);  // files and links, which are never entered
+    });
+}
+
+void CResourceCleaner::SelectUnreferenced()
+{
+    for (auto it = scannedFiles.begin(); it != scannedFiles.end();) {
+        if (keepFiles.count(*it)) {
+            ++it;
+            continue;
+        }
+        deleteFiles.insert(*it);
+        it = scannedFiles.erase(it);
+    }
+}
+
+void CResourceCleaner::DeleteUnreferenced()
+{
+    std::string petsoc;
+    if (!PetsocFolder(petsoc))
+        return;
+    Purger purger(petsoc);
+    for (const std::string& path : deleteFiles)
+        purger.DeleteOne(path);
+}
+
+void CResourceCleaner::PurgeStaleResources()
+{
+    std::string petsoc;
+    if (!PetsocFolder(petsoc))
+        return;
+    Purger purger(petsoc);
+    for (const StaleCategory& category : kStaleCategories) {
+        auto found = staleResources.find(category.resourceId);
+        if (found == staleResources.end())
+            continue;
+        for (const std::string& path : found->second)
+            purger.Apply(category.action, path);
+    }
+}
+
+}  // namespace cleaner

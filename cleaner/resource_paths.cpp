@@ -1,0 +1,97 @@
+#include "resource_paths.h"
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "folders.h"
+#include "format_path.h"
+#include "platform.h"
+
+namespace cleaner {
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// The steps of a path, split at either separator; empty steps dropped.
+std::vector<std::string> Steps(const std::string& path)
+{
+    std::vector<std::string> steps;
+    std::string step;
+    for (char c : path) {
+        if (!IsSeparator(c)) {
+            step += c;
+            continue;
+        }
+        if (!step.empty())
+            steps.push_back(step);
+        step.clear();
+    }
+    if (!step.empty())
+        steps.push_back(step);
+    return steps;
+}
+
+}  // namespace
+
+int LeadingInt(const char* text)
+{
+    long long value = std::strtoll(text, nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+bool PetsocFolder(std::string& folder)
+{
+    const char separator = CurrentPlatform().Separator();
+    char path[kPathCapacity];
+    bool fits = FormatPath(path, sizeof path, "%s%ccommon%cpetsoc", GetModuleDir().c_str(),
+                           separator, separator);
+    folder = path;
+    return fits;
+}
+
+bool IsSafeResourceName(const std::string& name)
+{
+    if (name.empty() || IsSeparator(name[0]) || name.find(':') != std::string::npos)
+        return false;
+    bool namesSomething = false;
+    for (const std::string& step : Steps(name)) {
+        if (step == "..")
+            return false;
+        if (step != ".")
+            namesSomething = true;
+    }
+    return namesSomething;
+}
+
+bool IsDeletableBelow(const std::string& root, const std::string& path)
+{
+    Platform& platform = CurrentPlatform();
+    const std::string prefix = root + platform.Separator();
+    if (root.empty() || path.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    std::vector<std::string> steps = Steps(path.substr(prefix.size()));
+    if (steps.empty())
+        return false;
+    std::string folder = root;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i] == "..")
+            return false;
+        if (i + 1 == steps.size())
+            break;
+        folder += platform.Separator() + steps[i];
+        if (platform.IsLink(folder))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace cleaner

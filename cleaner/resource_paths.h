@@ -1,0 +1,26 @@
+// Paths of the resource cache below the installation folder, and the checks that keep
+// deletions inside it.
+#pragma once
+
+#include <string>
+
+namespace cleaner {
+
+// The decimal number at the start of `text` as the C library's atoi reads it (leading
+// blanks, a sign, digits up to the first other character; none gives 0), held to the
+// range of int instead of overflowing.
+int LeadingInt(const char* text);
+
+// "<installation>/common/petsoc"; false when it does not fit a path buffer.
+bool PetsocFolder(std::string& folder);
+
+// True when a resource name from a manifest may lead to a deletion: it is relative (no
+// leading separator, no drive letter or other ':'), has no ".." step and names something
+// below the folder it is relative to, not that folder itself.
+bool IsSafeResourceName(const std::string& name);
+
+// True when `path` lies strictly below `root`, has no ".." step, and no folder between
+// `root` and the path's last step is a link (which could lead outside).
+bool IsDeletableBelow(const std::string& root, const std::string& path);
+
+}  // namespace cleaner
