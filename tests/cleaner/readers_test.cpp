@@ -1,0 +1,200 @@
+// The manifest, scene configuration and NPC list readers on real files.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "installed_platform.h"
+#include "resource_cleaner.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+using cleaner::CResourceCleaner;
+using Resources = std::vector<std::pair<std::string, std::string>>;
+
+class Readers : public testsupport::TempFolderTest {
+protected:
+    void SetUp() override
+    {
+        TempFolderTest::SetUp();
+        install_ = (Root() / "install").string();
+        fs::create_directories(Petsoc());
+        platform_ = std::make_unique<InstalledPlatform>(install_);
+        cleaner_.localVersion = 57;
+    }
+    void TearDown() override
+    {
+        platform_.reset();
+        TempFolderTest::TearDown();
+    }
+
+    fs::path Petsoc() const { return fs::path(install_) / "common" / "petsoc"; }
+
+    // The cleaner's full path of a resource name: '/' becomes the native separator.
+    std::string Full(std::string name) const
+    {
+        for (char& c : name) {
+            if (c == '/')
+                c = static_cast<char>(fs::path::preferred_separator);
+        }
+        return (Petsoc() / "").string() + name;
+    }
+
+    void WriteManifest(const std::string& fileName, const Resources& resources)
+    {
+        std::string xml = "<?xml version=\"1.0\"?>\n<Config><NormalRes>\n";
+        for (const auto& [id, name] : resources)
+            xml += "<ResourceProperty ResID=\"" + id + "\" ResName=\"" + name + "\"/>\n";
+        WriteText(Petsoc() / fileName, xml + "</NormalRes></Config>\n");
+    }
+
+    std::set<std::string> Stale(const std::string& id)
+    {
+        auto found = cleaner_.staleResources.find(id);
+        return found == cleaner_.staleResources.end() ? std::set<std::string>() : found->second;
+    }
+
+    std::string install_;
+    std::unique_ptr<InstalledPlatform> platform_;
+    CResourceCleaner cleaner_;
+};
+
+TEST_F(Readers, CurrentManifestKeepsFirstEntryOfEachId)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"A", "Data/a.swf"},
+                                             {"A", "Data/other.swf"},
+                                             {"B", "Data\\res\\b.png"},
+                                             {"NoName", ""}});
+    cleaner_.LoadCurrentManifest();
+    EXPECT_EQ(Full("Data/a.swf"), cleaner_.currentResources["A"]);
+    EXPECT_EQ(Full("Data/res/b.png"), cleaner_.currentResources["B"]);
+    EXPECT_EQ(3u, cleaner_.currentResources.size());
+}
+
+TEST_F(Readers, OutdatedManifestsRecordChangedAndUnknownIdsAndThemselves)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"Same", "Data/x.swf"}, {"Case", "Data/res/x.swf"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"Same", "Data/x.swf"},
+                                             {"Case", "data/res/x.swf"},
+                                             {"Gone", "Data/gone.swf"}});
+    WriteManifest("petcommunityres_58.XML", {{"Same", "Data/x.swf"}});  // higher, any case
+    WriteText(Petsoc() / "PetCommunityRes_55.xml", "<Config><NormalRes>");  // unparsable
+
+    cleaner_.LoadCurrentManifest();
+    cleaner_.ScanOldManifests();
+
+    EXPECT_EQ(std::set<std::string>{}, Stale("Same"));
+    EXPECT_EQ(std::set<std::string>{Full("data/res/x.swf")}, Stale("Case"));
+    EXPECT_EQ(std::set<std::string>{Full("Data/gone.swf")}, Stale("Gone"));
+    EXPECT_EQ((std::set<std::string>{Full("PetCommunityRes_56.xml"),
+                                     Full("petcommunityres_58.XML")}),
+              Stale("PetSocResXML"));
+}
+
+TEST_F(Readers, PublishedVersionsManifestIsNeverOutdatedEvenWhenMalformed)
+{
+    WriteText(Petsoc() / "PetCommunityRes_57.xml", "<Config><NormalRes><Resource");
+    cleaner_.LoadCurrentManifest();
+    cleaner_.ScanOldManifests();
+    EXPECT_TRUE(cleaner_.currentResources.empty());
+    EXPECT_TRUE(cleaner_.staleResources.empty());
+}
+
+TEST_F(Readers, NamesThatCouldLeadOutsideAreNeverRecordedAsStale)
+{
+    WriteManifest("PetCommunityRes_56.xml", {{"Up", "../../outside"},
+                                             {"Deep", "Data/../../outside"},
+                                             {"Root", "/etc/passwd"},
+                                             {"Back", "\\Windows"},
+                                             {"Drive", "C:/Windows"},
+                                             {"Self", "./"},
+                                             {"Fine", "Data/./fine.swf"}});
+    cleaner_.ScanOldManifests();
+    for (const char* id : {"Up", "Deep", "Root", "Back", "Drive", "Self"})
+        EXPECT_TRUE(Stale(id).empty()) << id;
+    EXPECT_EQ(std::set<std::string>{Full("Data/./fine.swf")}, Stale("Fine"));
+}
+
+TEST(VersionFromFileName, ReadsNumberAfterLastUnderscore)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"PetCommunityRes_123.xml", 123}, {"PetCommunityRes_12b.xml", 12},
+        {"PetCommunityRes_abc.xml", 0},   {"PetCommunityRes_1_7.xml", 7},
+        {"PetCommunityRes_99999999999.xml", 2147483647}, {"PetCommunityRes_-4.xml", -4},
+    };
+    for (const auto& [name, version] : cases)
+        EXPECT_EQ(version, CResourceCleaner::VersionFromFileName(name)) << name;
+}
+
+TEST_F(Readers, SceneConfigurationKeepsTilesNavigatorViewsAndMaps)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
+    WriteText(Petsoc() / "Data" / "sceneconfig" / "s1" / "Config.xml",
+              "<?xml version=\"1.0\"?><!-- scene --><Config><SceneModel>"
+              "<Background cols=\"3\" rows=\"2\"><Path value=\"Data/res/scene/s1/bg_\"/></Background>"
+              "<Navigator><Path value=\"Data/res/scene/s1/nav.xml\"/></Navigator>"
+              "<EntityModelLib><EntityModel><View path=\"Data/res/scene/s1/tree.swf\"/></EntityModel>"
+              "<EntityModel/><EntityModel><View path=\"Data/res/scene/s1/rock.swf\"/></EntityModel>"
+              "</EntityModelLib>"
+              "<Map><SmallMap path=\"Data/res/scene/s1/small.jpg\"/>"
+              "<LargeMap path=\"Data/res/scene/s1/large.jpg\"/></Map>"
+              "</SceneModel></Config>");
+    WriteText(Petsoc() / "Data" / "sceneconfig" / "s2" / "Config.xml",
+              "<Config><SceneModel><Background cols=\"3\" rows=\"0\">"
+              "<Path value=\"Data/res/scene/s2/bg_\"/></Background></SceneModel></Config>");
+    WriteText(Petsoc() / "Data" / "sceneconfig" / "loose.xml", "<Config/>");
+
+    cleaner_.LoadCurrentManifest();
+    cleaner_.CollectReferencedFiles();
+
+    std::set<std::string> expected;
+    for (const char* name : {"bg_0_0.jpg", "bg_0_1.jpg", "bg_0_2.jpg", "bg_1_0.jpg", "bg_1_1.jpg",
+                             "bg_1_2.jpg", "nav.xml", "tree.swf", "rock.swf", "small.jpg",
+                             "large.jpg"})
+        expected.insert(Full(std::string("Data/res/scene/s1/") + name));
+    EXPECT_EQ(expected, cleaner_.keepFiles);
+}
+
+TEST_F(Readers, SceneConfigurationMissingElementsKeepsTheRest)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
+    WriteText(Petsoc() / "Data" / "sceneconfig" / "s1" / "Config.xml",
+              "<Config><SceneModel><Background cols=\"2\"><Path value=\"x\"/></Background>"
+              "<Map><LargeMap path=\"Data/large.jpg\"/></Map></SceneModel></Config>");
+    cleaner_.LoadCurrentManifest();
+    cleaner_.CollectReferencedFiles();
+    EXPECT_EQ(std::set<std::string>{Full("Data/large.jpg")}, cleaner_.keepFiles);
+}
+
+TEST_F(Readers, NpcListKeepsFirstParamOfEachNpc)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"NPCConfigure", "Data/npc"}});
+    WriteText(Petsoc() / "Data" / "npc" / "town" / "NpcList.xml",
+              "<Config><NpcList>"
+              "<Npc><ParamList><Param>Data/res/scene/npc/a.swf</Param>"
+              "<Param>Data/res/scene/npc/second.swf</Param></ParamList></Npc>"
+              "<Npc/>"
+              "<Npc><ParamList><Param>Data/res/scene/npc/b.swf</Param></ParamList></Npc>"
+              "</NpcList></Config>");
+    cleaner_.LoadCurrentManifest();
+    cleaner_.CollectReferencedFiles();
+    EXPECT_EQ((std::set<std::string>{Full("Data/res/scene/npc/a.swf"),
+                                     Full("Data/res/scene/npc/b.swf")}),
+              cleaner_.keepFiles);
+}
+
+TEST_F(Readers, ConfigurationFolderWithOnlyFilesYieldsNothing)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"},
+                                             {"NPCConfigure", "Data/npc"}});
+    WriteText(Petsoc() / "Data" / "sceneconfig" / "Config.xml",
+              "<Config><SceneModel><Navigator><Path value=\"n\"/></Navigator></SceneModel></Config>");
+    WriteText(Petsoc() / "Data" / "npc" / "NpcList.xml", "<Config/>");
+    cleaner_.keepFiles.insert("stale entry from before");
+    cleaner_.LoadCurrentManifest();
+    cleaner_.CollectReferencedFiles();
+    EXPECT_TRUE(cleaner_.keepFiles.empty());
+}

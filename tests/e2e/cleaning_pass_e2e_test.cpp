@@ -1,0 +1,170 @@
+// The cleaning pass with the real cleaner while the substitute client publishes version 57.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "process.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+using testsupport::Child;
+using testsupport::ProgramPath;
+using Resources = std::vector<std::pair<std::string, std::string>>;
+
+class CleaningPass : public testsupport::TempFolderTest {
+protected:
+    void SetUp() override
+    {
+        TempFolderTest::SetUp();
+        install = Root() / "install";
+        petsoc = install / "common" / "petsoc";
+        scene = petsoc / "Data" / "res" / "scene";
+        fs::create_directories(scene);
+        cleanerCopy = (install / fs::path(ProgramPath("cleaner")).filename()).string();
+        ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
+        testsupport::AllUsersDataFolder(Root().string(), env);
+    }
+
+    void WriteManifest(const std::string& fileName, const Resources& resources)
+    {
+        std::string xml = "<Config><NormalRes>\n";
+        for (const auto& [id, name] : resources)
+            xml += "<ResourceProperty ResID=\"" + id + "\" ResName=\"" + name + "\"/>\n";
+        WriteText(petsoc / fileName, xml + "</NormalRes></Config>\n");
+    }
+
+    // Runs the cleaner while a client runs, publishing `version` unless it is empty.
+    void RunWithClient(const std::string& version = "57")
+    {
+        Child client;
+        std::vector<std::string> args;
+        if (!version.empty())
+            args = {"--version", version};
+        ASSERT_TRUE(client.Start(ProgramPath("Moravel2010IBeta-sim"), args));
+        ASSERT_EQ("ready", client.ReadLine());
+        EXPECT_EQ(1, testsupport::RunProgram(cleanerCopy, {}, env));
+        client.CloseInput();
+        EXPECT_EQ(0, client.Wait());
+    }
+
+    testsupport::Environment env;
+    fs::path install, petsoc, scene;
+    std::string cleanerCopy;
+};
+
+TEST_F(CleaningPass, NoPublishedVersionDeletesNothing)
+{
+    WriteManifest("PetCommunityRes_56.xml", {{"LoadPanel", "Data/panel"}});
+    WriteFile(petsoc / "Data" / "panel.zip", 3);
+    WriteFile(scene / "s1" / "unreferenced.jpg", 3);
+    RunWithClient("");
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+    EXPECT_TRUE(fs::exists(petsoc / "Data" / "panel.zip"));
+    EXPECT_TRUE(fs::exists(scene / "s1" / "unreferenced.jpg"));
+}
+
+TEST_F(CleaningPass, DeletesUnreferencedSceneFilesOnly)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
+    WriteText(petsoc / "Data" / "sceneconfig" / "s1" / "Config.xml",
+              "<Config><SceneModel><Background cols=\"1\" rows=\"1\">"
+              "<Path value=\"Data/res/scene/s1/bg_\"/></Background>"
+              "<Navigator><Path value=\"Data/res/scene/s1/nav.xml\"/></Navigator>"
+              "</SceneModel></Config>");
+    WriteFile(scene / "s1" / "bg_0_0.jpg", 1);
+    WriteFile(scene / "s1" / "Nav.xml", 1);  // named nav.xml: another file
+    WriteFile(scene / "s1" / "old" / "unused.png", 1);
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(scene / "s1" / "bg_0_0.jpg"));
+    EXPECT_FALSE(fs::exists(scene / "s1" / "Nav.xml"));
+    EXPECT_FALSE(fs::exists(scene / "s1" / "old" / "unused.png"));
+    EXPECT_TRUE(fs::is_directory(scene / "s1" / "old"));
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_57.xml"));
+}
+
+TEST_F(CleaningPass, ManifestWithoutConfigurationsDeletesEverySceneFile)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"Other", "Data/x.swf"}});
+    WriteFile(scene / "a.jpg", 1);
+    WriteFile(scene / "s2" / "deep" / "b.jpg", 1);
+    RunWithClient();
+    EXPECT_FALSE(fs::exists(scene / "a.jpg"));
+    EXPECT_FALSE(fs::exists(scene / "s2" / "deep" / "b.jpg"));
+}
+
+TEST_F(CleaningPass, PurgesStaleResourcesByCategory)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"NPCConfigure", "Data/npc2"},
+                                             {"LoadPanel", "Data/panel2"},
+                                             {"CommunityMainFlash", "Flash/v2/main.swf"},
+                                             {"Later", "Data/later2"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"},
+                                             {"LoadPanel", "Data/panel1"},
+                                             {"CommunityMainFlash", "Flash/v1/main.swf"},
+                                             {"Later", "Data/later1"}});
+    WriteText(petsoc / "PetCommunityRes_55.xml", "<Config><NormalRes>");  // unparsable
+    WriteFile(petsoc / "Data" / "npc1" / "town" / "NpcList.xml", 1);
+    WriteFile(petsoc / "Data" / "npc1.zip", 1);
+    WriteFile(petsoc / "Data" / "panel1" / "panel.swf", 1);
+    WriteFile(petsoc / "Data" / "panel1.zip", 1);
+    WriteFile(petsoc / "Flash" / "v1" / "main.swf", 1);
+    WriteFile(petsoc / "Flash" / "v1" / "main.zip", 1);
+    WriteFile(petsoc / "Flash" / "v1" / "other.swf", 1);
+    WriteFile(petsoc / "Data" / "later1.zip", 1);
+
+    RunWithClient();
+
+    EXPECT_FALSE(fs::exists(petsoc / "Data" / "npc1"));
+    EXPECT_FALSE(fs::exists(petsoc / "Data" / "npc1.zip"));
+    EXPECT_TRUE(fs::exists(petsoc / "Data" / "panel1" / "panel.swf"));
+    EXPECT_FALSE(fs::exists(petsoc / "Data" / "panel1.zip"));
+    EXPECT_FALSE(fs::exists(petsoc / "Flash" / "v1" / "main.swf"));
+    EXPECT_FALSE(fs::exists(petsoc / "Flash" / "v1" / "main.zip"));
+    EXPECT_TRUE(fs::exists(petsoc / "Flash" / "v1" / "other.swf"));
+    EXPECT_TRUE(fs::exists(petsoc / "Data" / "later1.zip"));
+    EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_55.xml"));
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_57.xml"));
+}
+
+TEST_F(CleaningPass, NothingOutsideTheResourceFolderIsDeleted)
+{
+    WriteFile(Root() / "outside.zip", 1);
+    WriteFile(Root() / "outside" / "keep.txt", 1);
+    WriteFile(install / "sentinel.zip", 1);
+    std::string absolute = (Root() / "outside").generic_string();
+    WriteManifest("PetCommunityRes_57.xml", {});
+    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "../../../outside"},
+                                             {"SceneConfigure", "Data/../../../outside"},
+                                             {"MapConfigure", absolute},
+                                             {"LoadPanel", "../../sentinel"}});
+    RunWithClient();
+    EXPECT_TRUE(fs::exists(Root() / "outside.zip"));
+    EXPECT_TRUE(fs::exists(Root() / "outside" / "keep.txt"));
+    EXPECT_TRUE(fs::exists(install / "sentinel.zip"));
+}
+
+TEST_F(CleaningPass, LinksInSceneCacheAndStaleFoldersAreNotFollowed)
+{
+    WriteFile(Root() / "target" / "precious.jpg", 1);
+    WriteFile(Root() / "target2" / "precious.xml", 1);
+    std::string why;
+    if (!testsupport::MakeFolderLink((Root() / "target").string(), (scene / "linked").string(),
+                                     why))
+        GTEST_SKIP() << why;
+    fs::create_directories(petsoc / "Data");
+    ASSERT_TRUE(testsupport::MakeFolderLink((Root() / "target2").string(),
+                                            (petsoc / "Data" / "npc1").string(), why));
+    WriteManifest("PetCommunityRes_57.xml", {});
+    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"}});
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(Root() / "target" / "precious.jpg"));
+    EXPECT_TRUE(fs::exists(Root() / "target2" / "precious.xml"));
+}
