@@ -51,6 +51,19 @@ protected:
         WriteText(Petsoc() / fileName, xml + "</NormalRes></Config>\n");
     }
 
+    // Writes a current manifest naming `folder` for `resourceId` and the given files (paths
+    // relative to "common/petsoc"), reads the configurations and gives the kept files.
+    std::set<std::string> KeptFrom(const std::string& resourceId, const std::string& folder,
+                                   const std::vector<std::pair<std::string, std::string>>& files)
+    {
+        WriteManifest("PetCommunityRes_57.xml", {{resourceId, folder}});
+        for (const auto& [path, text] : files)
+            WriteText(Petsoc() / path, text);
+        cleaner_.LoadCurrentManifest();
+        cleaner_.CollectReferencedFiles();
+        return cleaner_.keepFiles;
+    }
+
     std::set<std::string> Stale(const std::string& id)
     {
         auto found = cleaner_.staleResources.find(id);
@@ -131,8 +144,9 @@ TEST(VersionFromFileName, ReadsNumberAfterLastUnderscore)
 
 TEST_F(Readers, SceneConfigurationKeepsTilesNavigatorViewsAndMaps)
 {
-    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
-    WriteText(Petsoc() / "Data" / "sceneconfig" / "s1" / "Config.xml",
+    std::set<std::string> kept = KeptFrom(
+        "SceneConfigure", "Data/sceneconfig",
+        {{"Data/sceneconfig/s1/Config.xml",
               "<?xml version=\"1.0\"?><!-- scene --><Config><SceneModel>"
               "<Background cols=\"3\" rows=\"2\"><Path value=\"Data/res/scene/s1/bg_\"/></Background>"
               "<Navigator><Path value=\"Data/res/scene/s1/nav.xml\"/></Navigator>"
@@ -141,49 +155,44 @@ TEST_F(Readers, SceneConfigurationKeepsTilesNavigatorViewsAndMaps)
               "</EntityModelLib>"
               "<Map><SmallMap path=\"Data/res/scene/s1/small.jpg\"/>"
               "<LargeMap path=\"Data/res/scene/s1/large.jpg\"/></Map>"
-              "</SceneModel></Config>");
-    WriteText(Petsoc() / "Data" / "sceneconfig" / "s2" / "Config.xml",
+              "</SceneModel></Config>"},
+         {"Data/sceneconfig/s2/Config.xml",
               "<Config><SceneModel><Background cols=\"3\" rows=\"0\">"
-              "<Path value=\"Data/res/scene/s2/bg_\"/></Background></SceneModel></Config>");
-    WriteText(Petsoc() / "Data" / "sceneconfig" / "loose.xml", "<Config/>");
-
-    cleaner_.LoadCurrentManifest();
-    cleaner_.CollectReferencedFiles();
+              "<Path value=\"Data/res/scene/s2/bg_\"/></Background></SceneModel></Config>"},
+         {"Data/sceneconfig/loose.xml", "<Config/>"}});
 
     std::set<std::string> expected;
     for (const char* name : {"bg_0_0.jpg", "bg_0_1.jpg", "bg_0_2.jpg", "bg_1_0.jpg", "bg_1_1.jpg",
                              "bg_1_2.jpg", "nav.xml", "tree.swf", "rock.swf", "small.jpg",
                              "large.jpg"})
         expected.insert(Full(std::string("Data/res/scene/s1/") + name));
-    EXPECT_EQ(expected, cleaner_.keepFiles);
+    EXPECT_EQ(expected, kept);
 }
 
 TEST_F(Readers, SceneConfigurationMissingElementsKeepsTheRest)
 {
-    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
-    WriteText(Petsoc() / "Data" / "sceneconfig" / "s1" / "Config.xml",
-              "<Config><SceneModel><Background cols=\"2\"><Path value=\"x\"/></Background>"
-              "<Map><LargeMap path=\"Data/large.jpg\"/></Map></SceneModel></Config>");
-    cleaner_.LoadCurrentManifest();
-    cleaner_.CollectReferencedFiles();
-    EXPECT_EQ(std::set<std::string>{Full("Data/large.jpg")}, cleaner_.keepFiles);
+    EXPECT_EQ(std::set<std::string>{Full("Data/large.jpg")},
+              KeptFrom("SceneConfigure", "Data/sceneconfig",
+                       {{"Data/sceneconfig/s1/Config.xml",
+                         "<Config><SceneModel><Background cols=\"2\"><Path value=\"x\"/>"
+                         "</Background><Map><LargeMap path=\"Data/large.jpg\"/></Map>"
+                         "</SceneModel></Config>"}}));
 }
 
 TEST_F(Readers, NpcListKeepsFirstParamOfEachNpc)
 {
-    WriteManifest("PetCommunityRes_57.xml", {{"NPCConfigure", "Data/npc"}});
-    WriteText(Petsoc() / "Data" / "npc" / "town" / "NpcList.xml",
+    std::set<std::string> kept = KeptFrom(
+        "NPCConfigure", "Data/npc",
+        {{"Data/npc/town/NpcList.xml",
               "<Config><NpcList>"
               "<Npc><ParamList><Param>Data/res/scene/npc/a.swf</Param>"
               "<Param>Data/res/scene/npc/second.swf</Param></ParamList></Npc>"
               "<Npc/>"
               "<Npc><ParamList><Param>Data/res/scene/npc/b.swf</Param></ParamList></Npc>"
-              "</NpcList></Config>");
-    cleaner_.LoadCurrentManifest();
-    cleaner_.CollectReferencedFiles();
+              "</NpcList></Config>"}});
     EXPECT_EQ((std::set<std::string>{Full("Data/res/scene/npc/a.swf"),
                                      Full("Data/res/scene/npc/b.swf")}),
-              cleaner_.keepFiles);
+              kept);
 }
 
 TEST_F(Readers, ConfigurationFolderWithOnlyFilesYieldsNothing)
