@@ -134,7 +134,8 @@ public:
             if (!MatchesPattern(wildcard, found->d_name))
                 continue;
             struct stat info;
-            if (lstat((folder + "/" + found->d_name).c_str(), &info) != 0)
+            // Relative to the open folder: no path walk per entry, and links not followed.
+            if (fstatat(dirfd(dir), found->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             DirEntry entry;
             entry.name = found->d_name;

@@ -88,6 +88,8 @@ void CResourceCleaner::ParseSceneConfig(const std::string& path)
 
 void CResourceCleaner::AddTileNames(const std::string& base, int rows, int columns)
 {
+    if (rows <= 0 || columns <= 0)
+        return;  // no tiles; also spares a long empty loop over a huge row count
     long long tiles = 0;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {

@@ -1,0 +1,10 @@
+// The scene configuration reader on arbitrary bytes.
+#include "fuzz_installation.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string path = FuzzInstallation::Instance().Write("Config.xml", data, size);
+    cleaner::CResourceCleaner cleaner;
+    cleaner.ParseSceneConfig(path);
+    return 0;
+}
