@@ -13,6 +13,9 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // Full path of a built program in the build's bin folder ("cleaner" gives ".../cleaner.exe"
 // on Windows).
 std::string ProgramPath(const std::string& name);
+// Full path of a built library in the bin folder ("Lumarin" gives ".../Lumarin.dll" on
+// Windows, ".../Lumarin.so" elsewhere).
+std::string LibraryPath(const std::string& name);
 
 // A started program. Its standard input and output are pipes; standard error is inherited.
 class Child {

@@ -28,6 +28,11 @@ std::string ProgramPath(const std::string& name)
     return (self.parent_path().parent_path() / "bin" / name).string();
 }
 
+std::string LibraryPath(const std::string& name)
+{
+    return ProgramPath(name) + ".so";
+}
+
 Child::Child() : state_(new State) {}
 
 Child::~Child()

@@ -75,6 +75,12 @@ std::string ProgramPath(const std::string& name)
     return (path.parent_path().parent_path() / "bin" / (name + ".exe")).string();
 }
 
+std::string LibraryPath(const std::string& name)
+{
+    std::string program = ProgramPath(name);
+    return program.substr(0, program.size() - 4) + ".dll";
+}
+
 Child::Child() : state_(new State) {}
 
 Child::~Child()

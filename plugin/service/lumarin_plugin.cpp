@@ -1,0 +1,151 @@
+#include "lumarin_plugin.h"
+
+#include <cstring>
+#include <new>
+
+#include "host_interface.h"
+
+namespace {
+constexpr char kProtocolModule[] = "Quorlink.dll";
+}  // namespace
+
+CLumarinPlugin::CLumarinPlugin()
+{
+    LoadLogSwitches();
+    logPrefix_ = "CLumarinPlugin::";
+}
+
+CLumarinPlugin::~CLumarinPlugin() = default;
+
+BOOL32 CLumarinPlugin::PreInitialize()
+{
+    return 1;
+}
+
+BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
+{
+    if (!name)
+        return 0;
+    if (parent)
+        SetPlugin(parent);
+    try {
+        pluginName_ = name;
+    } catch (const std::bad_alloc&) {
+        return 0;  // nothing may leave a host call
+    }
+    petInfoCache_.Clear();
+
+    IOnlineRootProtocol* onlineRoot = nullptr;
+    if (GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
+        onlineRoot_ = onlineRoot;
+
+    bool loaded = false;
+    if (objectLoader_) {
+        IObject* object = objectLoader_->LoadObject(this, kProtocolModule,
+                                                    kPetZoneShowInfoProtocolClassId);
+        if (object) {
+            // A protocol object from an earlier Initialize goes back to the host first.
+            if (protocol_ && protocol_ != object)
+                objectLoader_->ReleaseObject(protocol_, 1);
+            protocol_ = static_cast<IPetZoneShowInfoProtocol*>(object);
+            loaded = true;
+        }
+    }
+    if (protocol_)
+        protocol_->Bind(onlineRoot_, this, 1);
+    BOOL32 result = 0;
+    if (loaded &&
+        GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                         HostInterfaces().mainLogicLoader)) {
+        HostInterfaces().mainLogicLoader->RegisterPlugin(this);
+        result = 1;
+    }
+    return result;
+}
+
+void CLumarinPlugin::Uninitialize()
+{
+    if (GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                         HostInterfaces().mainLogicLoader))
+        HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
+    container_ = nullptr;
+    IPetZoneShowInfoProtocol* protocol = protocol_;
+    protocol_ = nullptr;
+    if (protocol && objectLoader_)
+        objectLoader_->ReleaseObject(protocol, 1);
+}
+
+BOOL32 CLumarinPlugin::GetInterface(const char* name, void** out)
+{
+    if (!name || !out || std::strcmp(name, "ILumarin") != 0)
+        return 0;
+    *out = static_cast<ILumarin*>(this);
+    return 1;
+}
+
+void CLumarinPlugin::RequestPetInfo(std::uint64_t petId)
+{
+    if (petId == 0 || !protocol_)
+        return;
+    PetIdList ids;  // only the count and the first id are set
+    ids.count = 1;
+    ids.ids[0] = petId;
+    protocol_->Request(&ids);
+}
+
+void CLumarinPlugin::RequestPetInfoList(PetIdList* ids)
+{
+    // A count beyond the block's 100 ids would make the protocol layer read past it.
+    if (!ids || ids->count == 0 || ids->count > kMaxPetIds || !protocol_)
+        return;
+    protocol_->Request(ids);
+}
+
+std::int32_t CLumarinPlugin::GetCachedPetInfo(std::uint64_t petId, PetInfo* out)
+{
+    return petInfoCache_.GetCachedPetInfo(petId, out);
+}
+
+std::int32_t CLumarinPlugin::GetCachedPetInfoList(std::int32_t, PetInfoList* list)
+{
+    return petInfoCache_.GetCachedPetInfoList(list);
+}
+
+void CLumarinPlugin::AddListener(ILumarinEvent* listener)
+{
+    if (!listener)
+        return;
+    try {
+        AddEventListener(listener);
+    } catch (const std::bad_alloc&) {
+        // not registered; nothing may leave a host call
+    }
+}
+
+void CLumarinPlugin::RemoveListener(ILumarinEvent* listener)
+{
+    RemoveEventListener(listener);
+}
+
+void CLumarinPlugin::OnResult(void* sender, PetInfoList* list)
+{
+    if (!sender || sender != static_cast<void*>(protocol_) || !list)
+        return;
+    try {
+        petInfoCache_.Store(*list);
+        FireEvent(1, list);
+    } catch (const std::bad_alloc&) {
+        // the records stored so far stay; nothing may leave a host call
+    }
+}
+
+void CLumarinPlugin::OnError(void* sender, std::uint32_t detail)
+{
+    if (!sender || detail == 0)
+        return;
+    try {
+        FireEvent(0, static_cast<PetInfoList*>(nullptr));
+    } catch (const std::bad_alloc&) {
+        // nobody told; nothing may leave a host call
+    }
+}

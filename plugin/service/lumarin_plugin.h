@@ -1,0 +1,49 @@
+// CLumarinPlugin: the one object the library hands to the host. It is the plug-in, the pet
+// info service (ILumarin), the protocol layer's event sink and the listener list, and owns
+// the pet info cache.
+#pragma once
+
+#include <cstdint>
+
+#include "event_producer.h"
+#include "host_interfaces.h"
+#include "log_help.h"
+#include "lumarin.h"
+#include "pet_info_cache.h"
+#include "plugin_impl.h"
+
+class IUnknownEvent2;
+class IUnknownEvent3;
+
+class CLumarinPlugin : public TPlugin<kLumarinClassId, CLumarinPlugin, IPlugin>,
+                       public ILumarin,
+                       public LogHelpImpl<CLumarinPlugin>,
+                       public Protocol::IGetPetZoneShowInfo2ProtocolEvent,
+                       public IEventProducerImpl<ILumarinEvent, IUnknownEvent2, IUnknownEvent3, 1> {
+public:
+    CLumarinPlugin();
+    ~CLumarinPlugin() override;
+
+    // --- IPlugin ---
+    void Uninitialize() override;
+    BOOL32 PreInitialize() override;
+    BOOL32 Initialize(IPlugin* parent, const char* name) override;
+    BOOL32 GetInterface(const char* name, void** out) override;
+
+    // --- ILumarin ---
+    void RequestPetInfo(std::uint64_t petId) override;
+    void RequestPetInfoList(PetIdList* ids) override;
+    std::int32_t GetCachedPetInfo(std::uint64_t petId, PetInfo* out) override;
+    std::int32_t GetCachedPetInfoList(std::int32_t, PetInfoList* list) override;
+    void AddListener(ILumarinEvent* listener) override;
+    void RemoveListener(ILumarinEvent* listener) override;
+
+    // --- the protocol layer's event sink ---
+    void OnResult(void* sender, PetInfoList* list) override;
+    void OnError(void* sender, std::uint32_t detail) override;
+
+private:
+    IPetZoneShowInfoProtocol* protocol_ = nullptr;  // released through the object loader
+    PetInfoCache petInfoCache_;
+    IOnlineRootProtocol* onlineRoot_ = nullptr;     // the host's; borrowed
+};

@@ -1,0 +1,16 @@
+# Checks that a library's export list is exactly EXPECT.
+# Usage: cmake -DLIST_COMMAND="tool;args" -DFILE=path -DEXPECT=name -DPATTERN=regex -P check_exports.cmake
+execute_process(COMMAND ${LIST_COMMAND} ${FILE} OUTPUT_VARIABLE listing RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "cannot list the exports of ${FILE}")
+endif()
+string(REGEX MATCHALL "${PATTERN}" matches "${listing}")
+set(names)
+foreach(match IN LISTS matches)
+  string(REGEX REPLACE "${PATTERN}" "\\1" name "${match}")
+  list(APPEND names ${name})
+endforeach()
+if(NOT names STREQUAL EXPECT)
+  message(FATAL_ERROR "${FILE} exports '${names}', expected exactly '${EXPECT}'")
+endif()
+message(STATUS "${FILE} exports exactly ${names}")

@@ -1,0 +1,234 @@
+// The object model: plug-in bases, component lookup, cached host interfaces, listener list.
+#include <gtest/gtest.h>
+
+#include "event_producer.h"
+#include "host_component.h"
+#include "host_interface.h"
+#include "plugin_impl.h"
+#include "recording_listener.h"
+
+using simhost::ComponentContainer;
+using simhost::HostComponent;
+
+namespace {
+
+class TestPlugin : public TPlugin<0x1234, TestPlugin, IPlugin> {
+public:
+    BOOL32 PreInitialize() override { return 1; }
+    BOOL32 Initialize(IPlugin* parent, const char* name) override
+    {
+        SetPlugin(parent);
+        pluginName_ = name;
+        return 1;
+    }
+};
+
+// A lookup helper that is no plug-in, as the script bridges are.
+class Helper : public TInterfaceHelper {};
+
+// A container that knows every id, to show a null id is never looked up.
+class AnyContainer : public IComponentContainer {
+public:
+    explicit AnyContainer(IPlugin* component) : component_(component) {}
+    BOOL32 FindComponent(IPlugin** component, const char*) override
+    {
+        *component = component_;
+        return 1;
+    }
+
+private:
+    IPlugin* component_;
+};
+
+// A component that counts how often it is asked for an interface.
+class CountingComponent : public HostComponent {
+public:
+    CountingComponent() : HostComponent("counting") {}
+    BOOL32 GetInterface(const char* name, void** out) override
+    {
+        ++asked;
+        return HostComponent::GetInterface(name, out);
+    }
+    int asked = 0;
+};
+
+}  // namespace
+
+TEST(PluginBase, ClassIdContainerAndDetach)
+{
+    IPlugin* plugin = new TestPlugin;
+    EXPECT_EQ(plugin->GetClassId(), 0x1234u);
+    IComponentContainer* container = reinterpret_cast<IComponentContainer*>(1);
+    EXPECT_FALSE(plugin->GetComponentContainer(&container));
+    EXPECT_EQ(container, nullptr);
+
+    ComponentContainer components;
+    EXPECT_TRUE(plugin->SetComponentContainer(&components));
+    EXPECT_TRUE(plugin->GetComponentContainer(&container));
+    EXPECT_EQ(container, &components);
+
+    HostComponent parent("client");
+    plugin->Initialize(&parent, "test");
+    EXPECT_EQ(plugin->GetParent(), &parent);
+    EXPECT_STREQ(plugin->GetPluginName(), "test");
+    void* out = nullptr;
+    EXPECT_FALSE(plugin->GetInterface("anything", &out));
+
+    static_cast<TestPlugin*>(plugin)->Detach();
+    EXPECT_EQ(plugin->GetParent(), nullptr);
+    EXPECT_STREQ(plugin->GetPluginName(), "");
+    EXPECT_FALSE(plugin->GetComponentContainer(&container));
+    EXPECT_FALSE(plugin->SetComponentContainer(nullptr));
+    plugin->Destroy();
+}
+
+class ComponentLookup : public ::testing::Test {
+protected:
+    // top "client" (container: "chat" = farChat) <- middle "room" (container: "chat" =
+    // nearChat) <- bottom "pet" (no container)
+    ComponentLookup()
+    {
+        top.SetComponentContainer(&topContainer);
+        middle.SetComponentContainer(&middleContainer);
+        topContainer.Add("chat", &farChat);
+        topContainer.Add("mail", &mail);
+        middleContainer.Add("chat", &nearChat);
+    }
+
+    HostComponent top{"client"};
+    HostComponent middle{"room", &top};
+    HostComponent bottom{"pet", &middle};
+    HostComponent farChat{"chat"}, nearChat{"chat"}, mail{"mail"};
+    ComponentContainer topContainer, middleContainer;
+    Helper helper;
+};
+
+TEST_F(ComponentLookup, NearestContainerWinsAndTheWalkReachesTheTop)
+{
+    helper.SetPlugin(&bottom);
+    EXPECT_EQ(helper.QueryComponent("chat", nullptr), &nearChat);
+    EXPECT_EQ(helper.QueryComponent("mail", nullptr), &mail);
+    EXPECT_EQ(helper.QueryComponent("chat", &top), &farChat);  // an explicit start
+    EXPECT_EQ(helper.GetComponent("chat", nullptr), &nearChat);
+    EXPECT_EQ(helper.QueryComponent("unknown", nullptr), nullptr);
+}
+
+TEST_F(ComponentLookup, OnlyTheTopmostPluginAnswersToItsName)
+{
+    helper.SetPlugin(&bottom);
+    EXPECT_EQ(helper.QueryComponent("client", nullptr), &top);
+    EXPECT_EQ(helper.QueryComponent("room", nullptr), nullptr);
+    EXPECT_EQ(helper.QueryComponent("pet", nullptr), nullptr);
+    EXPECT_EQ(helper.QueryComponent("Client", nullptr), nullptr);  // case-sensitive
+}
+
+TEST_F(ComponentLookup, NullIdAndNoStart)
+{
+    AnyContainer any(&mail);
+    top.SetComponentContainer(&any);
+    helper.SetPlugin(&bottom);
+    EXPECT_EQ(helper.QueryComponent(nullptr, nullptr), nullptr);
+    EXPECT_EQ(helper.QueryComponent("x", nullptr), &mail);
+
+    Helper unattached;  // no plug-in and no start: nothing to find
+    EXPECT_EQ(unattached.QueryComponent("client", nullptr), nullptr);
+
+    TestPlugin lone;  // a plug-in without parent is its own candidate
+    lone.Initialize(nullptr, "lone");
+    EXPECT_EQ(lone.QueryComponent("lone", nullptr), static_cast<IPlugin*>(&lone));
+    EXPECT_EQ(lone.QueryComponent("other", nullptr), nullptr);
+}
+
+TEST_F(ComponentLookup, HostInterfaceIsCachedOnSuccessOnly)
+{
+    CountingComponent phases;
+    int phasesLogic = 0;  // stands for the interface
+    phases.Offer("IPhasesLogic", &phasesLogic);
+    helper.SetPlugin(&bottom);
+    IPhasesLogic* slot = nullptr;
+
+    EXPECT_FALSE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_EQ(slot, nullptr);
+
+    topContainer.Add("phaseslogic", &phases);
+    EXPECT_FALSE(GetHostInterface(helper, "phaseslogic", "IOther", slot));
+    EXPECT_EQ(phases.asked, 1);
+    EXPECT_EQ(slot, nullptr);
+
+    EXPECT_TRUE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_EQ(static_cast<void*>(slot), &phasesLogic);
+    EXPECT_EQ(phases.asked, 2);
+
+    topContainer.Remove("phaseslogic");
+    EXPECT_TRUE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_EQ(phases.asked, 2);  // never asked again
+}
+
+class ListenerList : public ::testing::Test {
+protected:
+    using Producer = IEventProducerImpl<ILumarinEvent, class Event2, class Event3, 1>;
+
+    void Fire() { producer.FireEvent(1, static_cast<PetInfoList*>(nullptr)); }
+
+    std::vector<Delivery> log;
+    RecordingListener a{"A", log}, b{"B", log}, c{"C", log}, d{"D", log};
+    Producer producer;
+};
+
+TEST_F(ListenerList, NewestFirstAndReAddingMovesToTheEnd)
+{
+    EXPECT_EQ(producer.AddEventListener(&a, 1), 1);
+    EXPECT_EQ(producer.AddEventListener(&b, 1), 2);
+    EXPECT_EQ(producer.AddEventListener(&c, 1), 3);
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C", "B", "A"}));
+
+    log.clear();
+    EXPECT_EQ(producer.AddEventListener(&a, 1), 3);
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"A", "C", "B"}));
+
+    log.clear();
+    producer.AddEventListener(&a, 2);  // re-added under kind 2: no longer called
+    producer.RemoveEventListener(&c);
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(ListenerList, OnlyKindOneIsCalled)
+{
+    producer.AddEventListener(&a, 2);
+    producer.AddEventListener(&b, 3);
+    producer.AddEventListener(&c, 1);
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C"}));
+}
+
+TEST_F(ListenerList, ChangesDuringAFire)
+{
+    producer.AddEventListener(&a, 1);
+    producer.AddEventListener(&b, 1);
+    producer.AddEventListener(&c, 1);
+    // C removes B and adds D: B is skipped, D waits for the next fire.
+    c.onCall = [&](PetInfoList*) {
+        producer.RemoveEventListener(&b);
+        producer.AddEventListener(&d, 1);
+    };
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C", "A"}));
+
+    log.clear();
+    c.onCall = nullptr;
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"D", "C", "A"}));
+}
+
+TEST_F(ListenerList, ReAddedUnderAnotherKindDuringAFireIsStillCalled)
+{
+    producer.AddEventListener(&a, 1);
+    producer.AddEventListener(&b, 1);
+    // B re-adds A as kind 3: A's kind-1 snapshot entry still finds A in the list.
+    b.onCall = [&](PetInfoList*) { producer.AddEventListener(&a, 3); };
+    Fire();
+    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"B", "A"}));
+}
