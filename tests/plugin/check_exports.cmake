@@ -1,8 +1,19 @@
 # Checks that a library's export list is exactly EXPECT.
-# Usage: cmake -DLIST_COMMAND="tool;args" -DFILE=path -DEXPECT=name -DPATTERN=regex -P check_exports.cmake
+# Usage: cmake -DLIST_COMMAND="tool;args" -DFILE=path -DEXPECT=name -DPATTERN=regex
+#              [-DSECTION=heading] -P check_exports.cmake
+# With SECTION, only the lines after that heading up to the next blank line are read.
 execute_process(COMMAND ${LIST_COMMAND} ${FILE} OUTPUT_VARIABLE listing RESULT_VARIABLE code)
 if(NOT code EQUAL 0)
   message(FATAL_ERROR "cannot list the exports of ${FILE}")
+endif()
+if(SECTION)
+  string(FIND "${listing}" "${SECTION}" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "${FILE} has no '${SECTION}'")
+  endif()
+  string(SUBSTRING "${listing}" ${start} -1 listing)
+  string(FIND "${listing}" "\n\n" end)
+  string(SUBSTRING "${listing}" 0 ${end} listing)
 endif()
 string(REGEX MATCHALL "${PATTERN}" matches "${listing}")
 set(names)
