@@ -104,8 +104,22 @@ TEST_F(Service, InitializeEmptiesTheCache)
 {
     Fetch({kPip});
     ASSERT_TRUE(Cached(kPip));
-    plugin_->Initialize(nullptr, "lumarin");
+    EXPECT_EQ(plugin_->Initialize(nullptr, nullptr), 0);  // no name: nothing changes
+    EXPECT_TRUE(Cached(kPip));
+    EXPECT_EQ(plugin_->Initialize(nullptr, "lumarin"), 1);
     EXPECT_FALSE(Cached(kPip));
+}
+
+TEST_F(Service, SecondInitializeReleasesTheFirstProtocolObject)
+{
+    ASSERT_EQ(plugin_->Initialize(nullptr, "lumarin"), 1);
+    simhost::PetProtocol* second = host_.objectLoader.Current();
+    ASSERT_NE(second, protocol_);
+    ASSERT_EQ(host_.objectLoader.releases.size(), 1u);
+    EXPECT_EQ(host_.objectLoader.releases[0].first, static_cast<IObject*>(protocol_));
+    plugin_->RequestPetInfo(kPip);  // goes to the new one
+    EXPECT_TRUE(protocol_->requests.empty());
+    EXPECT_EQ(second->requests.size(), 1u);
 }
 
 TEST_F(Service, RequestBlocksAsTheProtocolObjectReceivesThem)
