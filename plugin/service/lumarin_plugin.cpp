@@ -15,7 +15,13 @@ CLumarinPlugin::CLumarinPlugin()
     logPrefix_ = "CLumarinPlugin::";
 }
 
-CLumarinPlugin::~CLumarinPlugin() = default;
+CLumarinPlugin::~CLumarinPlugin()
+{
+    // The module-wide "ILumarin" may be this object: a plug-in created later in the same
+    // load must not reach a destroyed one through it.
+    if (HostInterfaces().lumarin == static_cast<ILumarin*>(this))
+        HostInterfaces().lumarin = nullptr;
+}
 
 BOOL32 CLumarinPlugin::PreInitialize()
 {
@@ -34,6 +40,8 @@ BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
         return 0;  // nothing may leave a host call
     }
     petInfoCache_.Clear();
+    flashApi_.Init(this);
+    jsApi_.Init(this);
 
     IOnlineRootProtocol* onlineRoot = nullptr;
     if (GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
@@ -69,6 +77,8 @@ void CLumarinPlugin::Uninitialize()
                          HostInterfaces().mainLogicLoader))
         HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
     container_ = nullptr;
+    flashApi_.Uninit();
+    jsApi_.Uninit();
     IPetZoneShowInfoProtocol* protocol = protocol_;
     protocol_ = nullptr;
     if (protocol && objectLoader_)

@@ -1,12 +1,14 @@
 // CLumarinPlugin: the one object the library hands to the host. It is the plug-in, the pet
 // info service (ILumarin), the protocol layer's event sink and the listener list, and owns
-// the pet info cache.
+// the pet info cache and both script bridges.
 #pragma once
 
 #include <cstdint>
 
 #include "event_producer.h"
+#include "flash_api.h"
 #include "host_interfaces.h"
+#include "js_api.h"
 #include "log_help.h"
 #include "lumarin.h"
 #include "pet_info_cache.h"
@@ -46,4 +48,6 @@ private:
     IPetZoneShowInfoProtocol* protocol_ = nullptr;  // released through the object loader
     PetInfoCache petInfoCache_;
     IOnlineRootProtocol* onlineRoot_ = nullptr;     // the host's; borrowed
+    CLumarinFlashAPI flashApi_;
+    CLumarinJSAPI jsApi_;
 };

@@ -9,6 +9,14 @@ SubstituteHost::SubstituteHost(HostOptions options) : options_(options)
         container_.Add("onlinemanager", &onlineManager);
     if (options_.mainLogicLoader)
         container_.Add("mainlogicpluginloader", &mainLogicLoader);
+    if (options_.flashEngine)
+        container_.Add("flashengine", &flashEngine);
+    if (options_.browserEngine)
+        container_.Add("browserengine", &browserEngine);
+    if (options_.phasesLogic)
+        container_.Add("phaseslogic", &phasesLogic);
+    if (options_.titleSystem)
+        container_.Add("kivpettitlesystem", &titleSystem);
 }
 
 SubstituteHost::~SubstituteHost()

@@ -10,6 +10,7 @@
 #include "host_component.h"
 #include "object_loader.h"
 #include "plugin_library.h"
+#include "script_engines.h"
 
 namespace simhost {
 
@@ -17,6 +18,10 @@ struct HostOptions {
     bool objectLoader = true;
     bool onlineManager = true;
     bool mainLogicLoader = true;
+    bool flashEngine = true;
+    bool browserEngine = true;
+    bool phasesLogic = true;
+    bool titleSystem = true;
 };
 
 class SubstituteHost {
@@ -44,6 +49,10 @@ public:
     ObjectLoader objectLoader{pets};
     OnlineManager onlineManager{&root};
     MainLogicLoader mainLogicLoader{&root};
+    FlashEngine flashEngine{&root};
+    BrowserEngine browserEngine{&root};
+    PhasesLogic phasesLogic{&root};
+    TitleSystem titleSystem{&root};
     PluginLibrary library;
 
 private:

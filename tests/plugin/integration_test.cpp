@@ -106,6 +106,7 @@ TEST(Library, InitializeFailsWithoutMainLogicLoaderOrObjectLoader)
 
     HostOptions noLoader;
     noLoader.objectLoader = false;
+    host.reset();  // the library unloads: its module-wide caches start empty again
     host = LoadedHost(noLoader);
     EXPECT_EQ(host->StartPlugin(), 0);
     EXPECT_TRUE(host->objectLoader.loads.empty());
@@ -113,6 +114,7 @@ TEST(Library, InitializeFailsWithoutMainLogicLoaderOrObjectLoader)
 
     HostOptions noOnline;
     noOnline.onlineManager = false;
+    host.reset();
     host = LoadedHost(noOnline);
     EXPECT_EQ(host->StartPlugin(), 1);
     ASSERT_NE(host->objectLoader.Current(), nullptr);

@@ -1,0 +1,67 @@
+// ActionScript values for Flash ExternalInterface calls, written as XML. A value is one
+// element ("object", "string" or "number"): its own content, then its properties in
+// byte order of their ids. A property keeps a copy of its value's XML, taken when set.
+// Text goes into CDATA unchanged; a "]]>" inside it is split across two sections so the
+// XML stays well-formed and the movie still reads the same text.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// The second signed 32-bit overload of SetProperty and SetValue.
+enum ASLong : std::int32_t {};
+
+class IASObject {
+public:
+    // The element's XML, valid until the next GetXML on the object or its destruction.
+    virtual const char* GetXML() = 0;
+    virtual ~IASObject() = default;
+    virtual void SetProperty(const char* id, std::uint64_t value) = 0;
+    virtual void SetProperty(const char* id, float value) = 0;
+    virtual void SetProperty(const char* id, std::int32_t value) = 0;
+    virtual void SetProperty(const char* id, std::uint32_t value) = 0;
+    virtual void SetProperty(const char* id, ASLong value) = 0;
+    virtual void SetProperty(const char* id, const char* text) = 0;
+    virtual void SetProperty(const char* id, IASObject* child) = 0;
+    virtual void SetValue(std::int64_t value) = 0;
+    virtual void SetValue(std::uint64_t value) = 0;
+    virtual void SetValue(float value) = 0;
+    virtual void SetValue(std::int32_t value) = 0;
+    virtual void SetValue(std::uint32_t value) = 0;
+    virtual void SetValue(ASLong value) = 0;
+    virtual void SetValue(const char* text) = 0;
+    virtual void SetValue(IASObject* child) = 0;
+};
+
+class ASOBase : public IASObject {
+public:
+    // A null or empty kind makes an "object".
+    explicit ASOBase(const char* kind = nullptr);
+
+    const char* GetXML() override;
+    void SetProperty(const char* id, std::uint64_t value) override;
+    void SetProperty(const char* id, float value) override;
+    void SetProperty(const char* id, std::int32_t value) override;
+    void SetProperty(const char* id, std::uint32_t value) override;
+    void SetProperty(const char* id, ASLong value) override;
+    void SetProperty(const char* id, const char* text) override;
+    void SetProperty(const char* id, IASObject* child) override;
+    void SetValue(std::int64_t value) override;
+    void SetValue(std::uint64_t value) override;
+    void SetValue(float value) override;
+    void SetValue(std::int32_t value) override;
+    void SetValue(std::uint32_t value) override;
+    void SetValue(ASLong value) override;
+    void SetValue(const char* text) override;
+    void SetValue(IASObject* child) override;
+
+private:
+    std::map<std::string, std::string> properties_;  // id -> encoded value, byte order
+    std::string value_;
+    std::string kind_;
+    std::string xml_;
+};
+
+// The request text that calls `name` in a movie with the encoded arguments.
+std::string MakeInvokeXML(const char* name, const std::string& arguments);

@@ -1,0 +1,130 @@
+#include "flash_api.h"
+
+#include <exception>
+
+#include "host_interface.h"
+#include "pet_fields.h"
+
+namespace {
+
+constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
+constexpr char kGetPetInfoList[] = "Lumarin_GetPetInfoList";
+constexpr std::int32_t kResponseCapacity = 4096;
+
+// One call into Flash: the request and the response buffer the centre may fill.
+struct FlashCallData {
+    std::string request;
+    char response[kResponseCapacity + 1] = {};
+    std::int32_t capacity = kResponseCapacity;
+};
+
+}  // namespace
+
+BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
+{
+    if (!owner)
+        return 0;
+    SetPlugin(owner);
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
+        center_ = hosts.flashCenter;
+        callerFilter_ = 0;
+        RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
+        RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
+    }
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        hosts.lumarin->AddListener(this);
+    return 1;
+}
+
+void CLumarinFlashAPI::Uninit()
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
+        UnregisterMethod(kGetPetInfo);
+        UnregisterMethod(kGetPetInfoList);
+    }
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        hosts.lumarin->RemoveListener(this);
+}
+
+void CLumarinFlashAPI::HandleGetPetInfo(std::uint32_t, IFlashCallRecord* call)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(call->GetInt64Arg(0)));
+}
+
+void CLumarinFlashAPI::HandleGetPetInfoList(std::uint32_t, IFlashCallRecord* call)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        return;
+    PetIdList ids{};
+    call->GetArg(0);
+    lumarin::ParsePetIdList(call->GetStringArg(1), ids);
+    hosts.lumarin->RequestPetInfoList(&ids);
+}
+
+void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* record)
+{
+    if (!record)
+        return;
+    HostInterfaceCache& hosts = HostInterfaces();
+    const std::uint64_t petId = record->petid;
+    object.SetProperty("petid", petId);
+    object.SetProperty("kivnumber", static_cast<std::uint32_t>(petId));
+    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+        object.SetProperty("petclass", hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId),
+                                                                      record->petLevel));
+    object.SetProperty("petgender", lumarin::Gender(petId));
+    object.SetProperty("petname", lumarin::NameText(record->petname).c_str());
+    object.SetProperty("kivname", lumarin::NameText(record->kivname).c_str());
+    object.SetProperty("petLevel", static_cast<std::int32_t>(record->petLevel));
+    object.SetProperty("vipFlag", static_cast<std::int32_t>(record->vipFlag));
+    object.SetProperty("avatarVersion", static_cast<std::int32_t>(record->avatarVersion));
+    object.SetProperty("avatarnum", static_cast<std::int32_t>(record->avatarnum));
+    object.SetProperty("avatardata", lumarin::FormatAvatarData(*record).c_str());
+    object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
+    std::string titleName, titleColor;
+    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
+        hosts.titleSystem->GetTitleName(record->titleid, &titleName);
+        hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
+    }
+    object.SetProperty("titlename", titleName.c_str());
+    object.SetProperty("titlecolor", titleColor.c_str());
+}
+
+std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
+{
+    ASOBase object("object");
+    FillPetInfoObject(object, &record);
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
+}
+
+void CLumarinFlashAPI::Send(IFlashAPICenter& center, const std::string& request)
+{
+    FlashCallData call;
+    call.request = request;
+    center.CallFlash(call.request.c_str(), call.response, &call.capacity);
+}
+
+void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
+{
+    try {
+        HostInterfaceCache& hosts = HostInterfaces();
+        if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
+            return;
+        if (!success) {
+            Send(*hosts.flashCenter, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+            return;
+        }
+        if (!list)
+            return;
+        const PetInfo* record = list->records;
+        for (std::uint16_t i = 0; i < list->count; ++i, ++record)
+            Send(*hosts.flashCenter, SuccessRequest(*record));
+    } catch (const std::exception&) {
+        // this delivery ends here; nothing may leave a host call
+    }
+}

@@ -1,0 +1,34 @@
+// CLumarinFlashAPI: Flash movies ask for pets with "Lumarin_GetPetInfo" (argument 0, a
+// 64-bit id) and "Lumarin_GetPetInfoList" (argument 1, ids separated by commas); every
+// result of the service comes back as one "Lumarin_GetPetInfoCallBackSuc" call per record,
+// every failure as one "Lumarin_GetPetInfoCallBackFail".
+#pragma once
+
+#include <string>
+
+#include "as_object.h"
+#include "flash_call_helper.h"
+#include "interface_helper.h"
+#include "lumarin.h"
+
+class CLumarinFlashAPI : public TInterfaceHelper,
+                         public TFlashAPICenterCallHelper<CLumarinFlashAPI>,
+                         public ILumarinEvent {
+public:
+    // Registers both methods with the centre and listens to the service, as far as they
+    // can be found from `owner`; 0 only for a null owner.
+    virtual BOOL32 Init(IPlugin* owner);
+    virtual void Uninit();
+
+    void OnPetInfoResult(std::int32_t success, PetInfoList* list) override;
+
+    // Sets the pet object's keys for `record`; a null record sets nothing.
+    void FillPetInfoObject(IASObject& object, const PetInfo* record);
+    // The whole request text that sends `record` to the movies.
+    std::string SuccessRequest(const PetInfo& record);
+
+private:
+    void HandleGetPetInfo(std::uint32_t caller, IFlashCallRecord* call);
+    void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
+    void Send(IFlashAPICenter& center, const std::string& request);
+};

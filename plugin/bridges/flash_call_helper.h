@@ -1,0 +1,75 @@
+// TFlashAPICenterCallHelper: the Flash centre's callback interface for a class T that
+// registers member functions by method name. Calls from movies are routed by exact name.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <string>
+
+#include "host_interfaces.h"
+
+template <class T>
+class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {
+public:
+    using Handler = void (T::*)(std::uint32_t caller, IFlashCallRecord* call);
+    struct MethodEntry {
+        BOOL32 handled;
+        Handler handler;
+    };
+
+    void OnCall(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled) override
+    {
+        if (callerFilter_ != 0 && callerFilter_ != caller)
+            return;
+        try {
+            Dispatch(caller, call, handled);
+        } catch (const std::exception&) {
+            // this call ends here; nothing may leave a host call
+        }
+    }
+    void OnNotify(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {}
+    BOOL32 Dispatch(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled) override
+    {
+        const char* name = call ? call->GetName() : nullptr;
+        if (!name)
+            return 0;
+        auto found = methods_.find(name);
+        if (found == methods_.end())
+            return 0;
+        if (handled)
+            *handled = found->second.handled;
+        if (!found->second.handler)
+            return 0;
+        (static_cast<T*>(this)->*found->second.handler)(caller, call);
+        return 1;
+    }
+
+protected:
+    ~TFlashAPICenterCallHelper()
+    {
+        callerFilter_ = 0;
+        center_ = nullptr;
+    }
+
+    // Routes `name` to `handler` and registers it with the centre; 0 without a centre.
+    BOOL32 RegisterMethod(const char* name, Handler handler)
+    {
+        if (!name || !center_)
+            return 0;
+        methods_[name] = MethodEntry{1, handler};
+        center_->RegisterFlashMethod(name, this);
+        return 1;
+    }
+    void UnregisterMethod(const char* name)
+    {
+        if (!center_ || !name)
+            return;
+        methods_.erase(name);
+        center_->UnregisterFlashMethod(name, this);
+    }
+
+    std::map<std::string, MethodEntry> methods_;
+    std::uint32_t callerFilter_ = 0;     // 0 takes calls from every caller
+    IFlashAPICenter* center_ = nullptr;  // the host's; borrowed
+};

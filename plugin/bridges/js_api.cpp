@@ -1,0 +1,239 @@
+#include "js_api.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "host_interface.h"
+#include "pet_fields.h"
+#include "platform.h"
+
+namespace {
+
+constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
+constexpr char kGetPetInfoList[] = "Lumarin_GetPetInfoList";
+constexpr char kSeparator[] = "\t\t\t   ,";
+
+// `text` for a single-quoted script string: backslash, quote, line feed and carriage
+// return escaped, and "</" written "<\/" so the text cannot end a page's script element.
+// Double-byte characters are copied whole.
+void AppendEscaped(std::string& out, const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = lumarin::AnsiCharLength(text.c_str() + i);
+        char c = text[i];
+        if (length > 1) {
+            out.append(text, i, length);
+        } else if (c == '\\' || c == '\'') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '/' && i > 0 && text[i - 1] == '<') {
+            out += "\\/";
+        } else {
+            out += c;
+        }
+        i += length;
+    }
+}
+
+void AppendField(std::string& out, const char* name, const std::string& value)
+{
+    if (out.size() > 1)
+        out += kSeparator;
+    out += name;
+    out += ":'";
+    AppendEscaped(out, value);
+    out += '\'';
+}
+
+template <class T>
+std::string Decimal(const char* format, T value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
+// "\u2029"; null when memory runs out.
+BSTR EscapeLineSeparators(BSTR text)
+{
+    std::basic_string<OLECHAR> escaped;
+    const UINT length = SysStringLen(text);
+    for (UINT i = 0; i < length; ++i) {
+        OLECHAR unit = text[i];
+        if (unit == 0x2028 || unit == 0x2029) {
+            for (char c : {'\\', 'u', '2', '0', '2'})
+                escaped += static_cast<OLECHAR>(c);
+            escaped += static_cast<OLECHAR>(unit == 0x2028 ? '8' : '9');
+        } else {
+            escaped += unit;
+        }
+    }
+    return SysAllocStringLen(escaped.data(), static_cast<UINT>(escaped.size()));
+}
+
+}  // namespace
+
+BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
+{
+    if (!owner)
+        return 0;
+    SetPlugin(owner);
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+        hosts.browserCenter->RegisterPageMethod(kGetPetInfo, this);
+        hosts.browserCenter->RegisterPageMethod(kGetPetInfoList, this);
+    }
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        hosts.lumarin->AddListener(this);
+    return 1;
+}
+
+void CLumarinJSAPI::Uninit()
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+        hosts.browserCenter->UnregisterPageMethod(kGetPetInfo, this);
+        hosts.browserCenter->UnregisterPageMethod(kGetPetInfoList, this);
+    }
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        hosts.lumarin->RemoveListener(this);
+}
+
+void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
+                                  tagDISPPARAMS* arguments, void* extra, BOOL32* handled)
+{
+    if (context == 0 || !method || !arguments || !extra || !handled || *handled)
+        return;
+    if (!std::strstr(method, "Lumarin_"))
+        return;
+    try {
+        if (std::strcmp(method, kGetPetInfo) == 0) {
+            if (HandleGetPetInfo(arguments)) {
+                *handled = 1;
+                return;
+            }
+        }
+        if (std::strcmp(method, kGetPetInfoList) == 0) {
+            *handled = HandleGetPetInfoList(arguments) ? 1 : 0;
+            return;
+        }
+        *handled = 0;
+    } catch (const std::exception&) {
+        // this call ends here; nothing may leave a host call
+    }
+}
+
+BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
+        arguments->cArgs >= 1)
+        hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
+    return 1;
+}
+
+BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+        return 1;
+    PetIdList ids{};
+    // Element 1 is read as text only when it holds a BSTR: any other payload is no pointer.
+    if (arguments->rgvarg && arguments->cArgs >= 2 && arguments->rgvarg[1].vt == VT_BSTR &&
+        arguments->rgvarg[1].bstrVal) {
+        std::string text;
+        if (!lumarin::BstrToAnsi(arguments->rgvarg[1].bstrVal, text, lumarin::CodePage::System))
+            return 1;  // a failed conversion ends the call
+        lumarin::ParsePetIdList(text.c_str(), ids);
+    }
+    hosts.lumarin->RequestPetInfoList(&ids);
+    return 1;
+}
+
+std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
+{
+    if (!record)
+        return std::string();
+    HostInterfaceCache& hosts = HostInterfaces();
+    const std::uint64_t petId = record->petid;
+    std::string titleName, titleColor;
+    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
+        hosts.titleSystem->GetTitleName(record->titleid, &titleName);
+        hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
+    }
+    std::uint32_t petClass = 0;
+    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+        petClass = static_cast<std::uint32_t>(
+            hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
+
+    std::string text = "{";
+    text.reserve(512);
+    AppendField(text, "petid", Decimal("%" PRIu64, petId));
+    AppendField(text, "kivnumber", Decimal("%" PRIu32, static_cast<std::uint32_t>(petId)));
+    AppendField(text, "petclass", Decimal("%" PRIu32, petClass));
+    AppendField(text, "petgender", Decimal("%d", lumarin::Gender(petId)));
+    AppendField(text, "petname", lumarin::NameText(record->petname));
+    AppendField(text, "kivname", lumarin::NameText(record->kivname));
+    AppendField(text, "petLevel", Decimal("%u", static_cast<unsigned>(record->petLevel)));
+    AppendField(text, "vipFlag", Decimal("%d", static_cast<int>(record->vipFlag)));
+    AppendField(text, "avatarVersion",
+                Decimal("%u", static_cast<unsigned>(record->avatarVersion)));
+    AppendField(text, "avatarnum", Decimal("%u", static_cast<unsigned>(record->avatarnum)));
+    AppendField(text, "avatardata", lumarin::FormatAvatarData(*record));
+    AppendField(text, "titleid", Decimal("%u", static_cast<unsigned>(record->titleid)));
+    AppendField(text, "titlename", titleName);
+    AppendField(text, "titlecolor", titleColor);
+    return text + "}";
+}
+
+void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
+                             tagDISPPARAMS* arguments)
+{
+    VARIANT result;
+    VariantInit(&result);
+    std::uint32_t argumentError = 0xFFFFFFFFu;
+    center.CallPage(function, arguments, &result, &argumentError);
+    VariantClear(&result);
+}
+
+void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
+{
+    try {
+        HostInterfaceCache& hosts = HostInterfaces();
+        if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+            return;
+        if (!success) {
+            DISPPARAMS none = {nullptr, nullptr, 0, 0};
+            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackFail", &none);
+            return;
+        }
+        if (!list)
+            return;
+        const PetInfo* record = list->records;
+        for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
+            BSTR converted =
+                lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread);
+            if (!converted)
+                return;  // a failed conversion ends this delivery
+            VARIANT argument;
+            VariantInit(&argument);
+            argument.vt = VT_BSTR;
+            argument.bstrVal = EscapeLineSeparators(converted);
+            SysFreeString(converted);
+            if (!argument.bstrVal)
+                return;
+            DISPPARAMS one = {&argument, nullptr, 1, 0};
+            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackSuc", &one);
+            VariantClear(&argument);
+        }
+    } catch (const std::exception&) {
+        // this delivery ends here; nothing may leave a host call
+    }
+}

@@ -1,0 +1,35 @@
+// CLumarinJSAPI: browser pages ask for pets with "Lumarin_GetPetInfo" (element 0 of the
+// arguments, a 64-bit id) and "Lumarin_GetPetInfoList" (element 1, a BSTR of ids separated
+// by commas); results come back as one "Lumarin_GetPetInfoCallBackSuc" page call per
+// record with the record as a script object literal, failures as
+// "Lumarin_GetPetInfoCallBackFail" without arguments.
+#pragma once
+
+#include <string>
+
+#include "host_interfaces.h"
+#include "interface_helper.h"
+#include "lumarin.h"
+
+class CLumarinJSAPI : public TInterfaceHelper,
+                      public IBrowserAPICenterCall,
+                      public ILumarinEvent {
+public:
+    // Registers both methods with the browser centre and listens to the service, as far
+    // as they can be found from `owner`; 0 only for a null owner.
+    virtual BOOL32 Init(IPlugin* owner);
+    virtual void Uninit();
+
+    void OnBrowserCall(std::uint32_t context, const char* method, tagDISPPARAMS* arguments,
+                       void* extra, BOOL32* handled) override;
+    void OnPetInfoResult(std::int32_t success, PetInfoList* list) override;
+
+    // The record as a script object literal: every field a single-quoted string, each
+    // value escaped so the page gets back exactly the record's text.
+    std::string FormatPetInfoScript(const PetInfo* record);
+
+private:
+    BOOL32 HandleGetPetInfo(tagDISPPARAMS* arguments);
+    BOOL32 HandleGetPetInfoList(tagDISPPARAMS* arguments);
+    void CallPage(IBrowserAPICenter& center, const char* function, tagDISPPARAMS* arguments);
+};

@@ -1,0 +1,72 @@
+#include "pet_fields.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+
+namespace lumarin {
+
+namespace {
+
+// Leading blanks, an optional sign, then decimal digits up to the first other character;
+// no digits gives 0, and values beyond 64 bits stop at the nearest limit.
+std::int64_t LeadingInt64(const char* text)
+{
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    std::uint64_t magnitude = 0;
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        std::uint64_t digit = static_cast<std::uint64_t>(*text - '0');
+        if (magnitude > (limit - digit) / 10) {
+            magnitude = limit;
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative)
+        return static_cast<std::int64_t>(magnitude);
+    return magnitude == (std::uint64_t{1} << 63) ? std::numeric_limits<std::int64_t>::min()
+                                                  : -static_cast<std::int64_t>(magnitude);
+}
+
+}  // namespace
+
+std::string FormatAvatarData(const PetInfo& record)
+{
+    constexpr std::size_t kSlots = sizeof record.avatarItems / sizeof record.avatarItems[0];
+    std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        char item[32];
+        std::snprintf(item, sizeof item, "%d.%u#", record.avatarItems[i].code,
+                      static_cast<unsigned>(record.avatarItems[i].number));
+        text += item;
+    }
+    return text;
+}
+
+void ParsePetIdList(const char* text, PetIdList& list)
+{
+    if (!text)
+        return;
+    const char* at = text;
+    while (list.count < kMaxPetIds) {
+        while (*at == ',')
+            ++at;
+        if (!*at)
+            break;
+        const char* end = at;
+        while (*end && *end != ',')
+            ++end;
+        std::string token(at, end);
+        std::fprintf(stderr, "%s ", token.c_str());
+        list.ids[list.count++] = static_cast<std::uint64_t>(LeadingInt64(token.c_str()));
+        at = end;
+    }
+}
+
+}  // namespace lumarin

@@ -1,0 +1,40 @@
+// What both script bridges derive from pet records and script arguments.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "lumarin.h"
+
+namespace lumarin {
+
+// Bits 32 to 47 of a pet id.
+inline std::uint16_t TypeCode(std::uint64_t petId)
+{
+    return static_cast<std::uint16_t>(petId >> 32);
+}
+
+// 0 for the type code 102, else 1.
+inline std::int32_t Gender(std::uint64_t petId)
+{
+    return TypeCode(petId) == 102 ? 0 : 1;
+}
+
+// A name field's text: up to its NUL, at most the field's 17 bytes.
+template <std::size_t N>
+std::string NameText(const char (&field)[N])
+{
+    std::size_t length = 0;
+    while (length < N && field[length])
+        ++length;
+    return std::string(field, length);
+}
+
+// "%d.%u#" for each avatar item in use (at most the record's 20), concatenated.
+std::string FormatAvatarData(const PetInfo& record);
+
+// Fills `list` from decimal ids separated by commas (runs of commas count as one), at most
+// its 100 ids; further ids are ignored. Each token is traced to standard error.
+void ParsePetIdList(const char* text, PetIdList& list);
+
+}  // namespace lumarin

@@ -1,0 +1,91 @@
+// ActionScript values and their XML.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+#include "as_object.h"
+
+TEST(ASObject, KindsAndEmptyValues)
+{
+    EXPECT_STREQ(ASOBase(nullptr).GetXML(), "<object></object>");
+    EXPECT_STREQ(ASOBase("").GetXML(), "<object></object>");
+    ASOBase object("object");
+    object.SetValue(static_cast<IASObject*>(nullptr));
+    EXPECT_STREQ(object.GetXML(), "<object><null/></object>");
+    ASOBase text("string");
+    text.SetValue(static_cast<const char*>(nullptr));
+    EXPECT_STREQ(text.GetXML(), "<string><![CDATA[]]></string>");
+}
+
+TEST(ASObject, PropertiesInByteOrderAndReplaced)
+{
+    ASOBase object("object");
+    object.SetProperty("vipFlag", std::int32_t{1});
+    object.SetProperty("avatardata", "x");
+    object.SetProperty("avatarVersion", std::int32_t{3});
+    object.SetProperty("petid", std::uint64_t{1});
+    object.SetProperty("petid", std::uint64_t{4294967297ULL});
+    object.SetProperty(nullptr, "ignored");
+    object.SetProperty("child", static_cast<IASObject*>(nullptr));
+    EXPECT_STREQ(object.GetXML(),
+                 "<object><property id='avatarVersion'><number>3</number></property>"
+                 "<property id='avatardata'><string><![CDATA[x]]></string></property>"
+                 "<property id='petid'><string>4294967297</string></property>"
+                 "<property id='vipFlag'><number>1</number></property></object>");
+}
+
+TEST(ASObject, NumbersAreNeverCut)
+{
+    ASOBase object("object");
+    object.SetProperty("max", UINT64_MAX);
+    object.SetProperty("min", std::int32_t{INT32_MIN});
+    object.SetProperty("long", ASLong{-5});
+    object.SetProperty("unsigned", std::uint32_t{UINT32_MAX});
+    object.SetProperty("half", 1.5f);
+    object.SetProperty("huge", 1e30f);
+    std::string xml = object.GetXML();
+    EXPECT_NE(xml.find("<property id='max'><string>18446744073709551615</string>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<property id='min'><number>-2147483648</number>"), std::string::npos);
+    EXPECT_NE(xml.find("<property id='long'><number>-5</number>"), std::string::npos);
+    EXPECT_NE(xml.find("<property id='unsigned'><number>4294967295</number>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<property id='half'><number>1.500000</number>"), std::string::npos);
+    // 1e30 as a float prints 38 characters; all of them stay.
+    EXPECT_NE(xml.find("<number>1000000015047466219876688855040.000000</number>"),
+              std::string::npos);
+    ASOBase signed64("number");
+    signed64.SetValue(std::int64_t{INT64_MIN});
+    EXPECT_STREQ(signed64.GetXML(), "<number>-9223372036854775808</number>");
+}
+
+TEST(ASObject, TextGoesIntoCDataUnchangedAndSplitAtItsEnd)
+{
+    ASOBase text("string");
+    text.SetValue("a'b\"<&>");
+    EXPECT_STREQ(text.GetXML(), "<string><![CDATA[a'b\"<&>]]></string>");
+    text.SetValue("x]]>y]]>");
+    EXPECT_STREQ(text.GetXML(),
+                 "<string><![CDATA[x]]]]><![CDATA[>y]]]]><![CDATA[>]]></string>");
+}
+
+TEST(ASObject, ChildIsCopiedWhenSet)
+{
+    ASOBase child("object");
+    child.SetProperty("a", std::int32_t{1});
+    ASOBase parent("object");
+    parent.SetProperty("child", static_cast<IASObject*>(&child));
+    child.SetProperty("b", std::int32_t{2});
+    EXPECT_STREQ(parent.GetXML(),
+                 "<object><property id='child'><object><property id='a'><number>1</number>"
+                 "</property></object></property></object>");
+}
+
+TEST(ASObject, InvokeText)
+{
+    EXPECT_EQ(MakeInvokeXML("f", ""),
+              "<invoke name='f'  returntype='xml'><arguments></arguments></invoke>");
+    EXPECT_EQ(MakeInvokeXML("f", "<null/>"),
+              "<invoke name='f'  returntype='xml'><arguments><null/></arguments></invoke>");
+}

@@ -1,0 +1,251 @@
+// Both script bridges inside the plug-in, driven through the substitute host's Flash and
+// browser engines: movie and page calls in, callbacks out.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "example_pet.h"
+#include "host_interface.h"
+#include "lumarin_plugin.h"
+#include "pet_records.h"
+#include "substitute_host.h"
+
+using simhost::HostOptions;
+using simhost::PageValue;
+using simhost::SubstituteHost;
+
+namespace {
+const std::string kSuccess = "Lumarin_GetPetInfoCallBackSuc";
+const std::string kFailure = "Lumarin_GetPetInfoCallBackFail";
+}  // namespace
+
+class Bridges : public ::testing::Test {
+protected:
+    void Start(HostOptions options = {})
+    {
+        HostInterfaces() = HostInterfaceCache();  // each test has its own host
+        host_ = std::make_unique<SubstituteHost>(options);
+        host_->pets[kExamplePetId] = ExamplePet();
+        for (std::uint64_t id : {11, 22, 33})
+            host_->pets[id] = PatternedPet(id);
+        plugin_ = new CLumarinPlugin;
+        host_->AttachPlugin(plugin_);
+        host_->StartPlugin();
+    }
+    void TearDown() override
+    {
+        if (host_ && host_->Plugin())
+            host_->StopPlugin();
+    }
+
+    std::vector<std::uint64_t> Requested()
+    {
+        simhost::PetProtocol* protocol = host_->objectLoader.Current();
+        std::vector<std::uint64_t> ids;
+        for (const auto& request : protocol->requests)
+            ids.insert(ids.end(), request.begin(), request.end());
+        return ids;
+    }
+
+    std::vector<std::string> PageFunctions()
+    {
+        std::vector<std::string> functions;
+        for (const auto& call : host_->browserEngine.calls)
+            functions.push_back(call.function);
+        return functions;
+    }
+
+    std::unique_ptr<SubstituteHost> host_;
+    CLumarinPlugin* plugin_ = nullptr;
+};
+
+TEST_F(Bridges, WorkedExampleFromAMovieCall)
+{
+    Start();
+    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "433791706897"), 1);
+    EXPECT_TRUE(host_->flashEngine.calls.empty());  // answered later
+    host_->DeliverPending();
+    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
+    EXPECT_EQ(host_->flashEngine.calls[0], kExampleFlashRequest);
+    ASSERT_EQ(host_->browserEngine.calls.size(), 1u);  // every listener hears every result
+    EXPECT_EQ(host_->browserEngine.calls[0].argument, kExamplePageText);
+}
+
+TEST_F(Bridges, WorkedExampleFromAPageCall)
+{
+    Start();
+    EXPECT_EQ(host_->browserEngine.PageCall(
+                  "Lumarin_GetPetInfo", {{PageValue::Int64, 433791706897LL, ""}}),
+              1);
+    host_->DeliverPending();
+    ASSERT_EQ(host_->browserEngine.calls.size(), 1u);
+    EXPECT_EQ(host_->browserEngine.calls[0].function, kSuccess);
+    EXPECT_EQ(host_->browserEngine.calls[0].argumentCount, 1u);
+    EXPECT_EQ(host_->browserEngine.calls[0].argument, kExamplePageText);
+    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
+    EXPECT_EQ(host_->flashEngine.calls[0], kExampleFlashRequest);
+}
+
+TEST_F(Bridges, IdListsFromMoviesAndPages)
+{
+    Start();
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", ",,12,,34,");
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", "");
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", " 7, 8");
+    host_->browserEngine.PageCall("Lumarin_GetPetInfoList",
+                                  {{PageValue::Text, 0, "11,22,33"}, {PageValue::Int32, 0, ""}});
+    host_->browserEngine.PageCall("Lumarin_GetPetInfoList", {{PageValue::Text, 0, "5"}});
+    EXPECT_EQ(Requested(), (std::vector<std::uint64_t>{12, 34, 7, 8, 11, 22, 33}));
+
+    std::string many;
+    for (int id = 1; id <= 101; ++id)
+        many += std::to_string(id) + ",";
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", many);
+    ASSERT_EQ(host_->objectLoader.Current()->requests.back().size(), 100u);
+    EXPECT_EQ(host_->objectLoader.Current()->requests.back().back(), 100u);
+}
+
+TEST_F(Bridges, OneCallbackPerRecordAndOnePerFailure)
+{
+    Start();
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", "11,22,33");
+    host_->DeliverPending();
+    ASSERT_EQ(host_->flashEngine.calls.size(), 3u);
+    EXPECT_NE(host_->flashEngine.calls[2].find("<string>33</string>"), std::string::npos);
+    EXPECT_EQ(PageFunctions(), (std::vector<std::string>{kSuccess, kSuccess, kSuccess}));
+
+    host_->flashEngine.calls.clear();
+    host_->browserEngine.calls.clear();
+    host_->objectLoader.Current()->QueueFailure();
+    host_->DeliverPending();
+    EXPECT_EQ(host_->flashEngine.calls, std::vector<std::string>{kFlashFailure});
+    EXPECT_EQ(PageFunctions(), std::vector<std::string>{kFailure});
+    EXPECT_EQ(host_->browserEngine.calls[0].argumentCount, 0u);
+}
+
+TEST_F(Bridges, HandledFlags)
+{
+    Start();
+    host_->flashEngine.handlers["Lumarin_Other"] = host_->flashEngine.handlers.begin()->second;
+    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_Other", "1"), 0);  // not in its table
+
+    IBrowserAPICenterCall* page = host_->browserEngine.handlers.begin()->second;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    int extra = 0;
+    BOOL32 handled = 5;
+    page->OnBrowserCall(1, "Lumarin_Other", &none, &extra, &handled);
+    EXPECT_EQ(handled, 5);  // already set: ignored
+    handled = 0;
+    page->OnBrowserCall(1, "OtherPlugin_GetPetInfo", &none, &extra, &handled);
+    EXPECT_EQ(handled, 0);
+    page->OnBrowserCall(1, "Lumarin_Other", &none, &extra, &handled);
+    EXPECT_EQ(handled, 0);
+    page->OnBrowserCall(1, "Lumarin_GetPetInfo", &none, &extra, &handled);
+    EXPECT_EQ(handled, 1);  // no argument: nothing asked, still handled
+    handled = 0;
+    page->OnBrowserCall(0, "Lumarin_GetPetInfo", &none, &extra, &handled);
+    page->OnBrowserCall(1, "Lumarin_GetPetInfo", &none, nullptr, &handled);
+    EXPECT_EQ(handled, 0);
+    // Element 1 that is no BSTR is not read as text.
+    VARIANT arguments[2];
+    VariantInit(&arguments[0]);
+    VariantInit(&arguments[1]);
+    arguments[1].vt = VT_I4;
+    arguments[1].lVal = 12345;
+    DISPPARAMS numbers = {arguments, nullptr, 2, 0};
+    page->OnBrowserCall(1, "Lumarin_GetPetInfoList", &numbers, &extra, &handled);
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(Requested().empty());
+}
+
+TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
+{
+    Start();
+    // The service gone from the host: calls are handled and ask nothing.
+    plugin_->Uninitialize();
+    HostInterfaces().lumarin = nullptr;
+    host_->AttachPlugin(nullptr);
+    CLumarinFlashAPI flash;
+    ASSERT_EQ(flash.Init(&host_->root), 1);
+    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11"), 1);
+    flash.Uninit();
+    EXPECT_TRUE(host_->flashEngine.handlers.empty());
+    host_->AttachPlugin(plugin_);
+}
+
+TEST_F(Bridges, RecordFieldsAndMissingComponents)
+{
+    HostOptions bare;
+    bare.phasesLogic = false;
+    bare.titleSystem = false;
+    Start(bare);
+    PetInfo pet = ExamplePet();
+    pet.petid = (std::uint64_t{102} << 32) | 7;  // type code 102
+    pet.vipFlag = -1;                             // the byte 0xFF
+    pet.avatarnum = 300;                          // more than the record holds
+    for (AvatarItem& item : pet.avatarItems)
+        item = {1, 0, 2};
+    host_->pets[pet.petid] = pet;
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfo", std::to_string(pet.petid));
+    host_->DeliverPending();
+    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
+    const std::string& xml = host_->flashEngine.calls[0];
+    EXPECT_NE(xml.find("<property id='petgender'><number>0</number>"), std::string::npos);
+    EXPECT_NE(xml.find("<property id='vipFlag'><number>-1</number>"), std::string::npos);
+    EXPECT_EQ(xml.find("petclass"), std::string::npos);  // no phase logic: left out
+    std::string twenty;
+    for (int i = 0; i < 20; ++i)
+        twenty += "1.2#";
+    EXPECT_NE(xml.find("<![CDATA[" + twenty + "]]>"), std::string::npos);
+    const std::string& page = host_->browserEngine.calls[0].argument;
+    EXPECT_NE(page.find("petgender:'0'"), std::string::npos);
+    EXPECT_NE(page.find("vipFlag:'-1'"), std::string::npos);
+    EXPECT_NE(page.find("petclass:'0'"), std::string::npos);
+    EXPECT_NE(page.find("titlename:''\t\t\t   ,titlecolor:''}"), std::string::npos);
+}
+
+TEST_F(Bridges, TitlesAndAStartWithoutCentres)
+{
+    HostOptions noCentres;
+    noCentres.flashEngine = false;
+    noCentres.browserEngine = false;
+    Start(noCentres);
+    EXPECT_TRUE(host_->flashEngine.handlers.empty());
+    plugin_->RequestPetInfo(kExamplePetId);
+    host_->DeliverPending();  // the bridges still listen; nothing to call
+    EXPECT_TRUE(host_->flashEngine.calls.empty());
+
+    host_->titleSystem.titles[0] = {"Star", "#FFD700"};
+    CLumarinJSAPI page;
+    page.Init(&host_->root);
+    PetInfo pet = ExamplePet();
+    std::string text = page.FormatPetInfoScript(&pet);
+    EXPECT_NE(text.find(",titleid:'0'\t\t\t   ,titlename:'Star'\t\t\t   ,titlecolor:'#FFD700'}"),
+              std::string::npos);
+    EXPECT_EQ(page.FormatPetInfoScript(nullptr), "");
+    page.Uninit();
+}
+
+TEST_F(Bridges, PageTextEscapesEveryValue)
+{
+    Start();
+    PetInfo pet = ExamplePet();
+    std::strcpy(pet.petname, "O'Ne\\il</b>\r\n");
+    CLumarinJSAPI page;
+    page.Init(&host_->root);
+    std::string text = page.FormatPetInfoScript(&pet);
+    EXPECT_NE(text.find(",petname:'O\\'Ne\\\\il<\\/b>\\r\\n'\t"), std::string::npos) << text;
+    page.Uninit();
+}
+
+TEST_F(Bridges, APluginCreatedAfterAnotherWasDestroyedReachesItself)
+{
+    Start();
+    host_->StopPlugin();  // the library stays loaded: its caches outlive the plug-in
+    plugin_ = new CLumarinPlugin;
+    host_->AttachPlugin(plugin_);
+    ASSERT_EQ(host_->StartPlugin(), 1);
+    host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11");
+    host_->DeliverPending();
+    EXPECT_EQ(host_->flashEngine.calls.size(), 1u);
+}
