@@ -5,7 +5,9 @@
 
 namespace {
 
-// "<![CDATA[" text "]]>", each "]]>" of the text split between two sections.
+// "<![CDATA[" text "]]>", each "]]>" of the text split between two sections, and each
+// carriage return written as a character reference between sections (a parser would read
+// a raw one inside CDATA as a line feed).
 std::string CData(const char* text)
 {
     std::string result = "<![CDATA[";
@@ -14,6 +16,8 @@ std::string CData(const char* text)
             if (at[0] == ']' && at[1] == ']' && at[2] == '>') {
                 result += "]]]]><![CDATA[>";
                 at += 2;
+            } else if (*at == '\r') {
+                result += "]]>&#13;<![CDATA[";
             } else {
                 result += *at;
             }

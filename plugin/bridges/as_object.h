@@ -1,8 +1,9 @@
 // ActionScript values for Flash ExternalInterface calls, written as XML. A value is one
 // element ("object", "string" or "number"): its own content, then its properties in
 // byte order of their ids. A property keeps a copy of its value's XML, taken when set.
-// Text goes into CDATA unchanged; a "]]>" inside it is split across two sections so the
-// XML stays well-formed and the movie still reads the same text.
+// Text goes into CDATA unchanged; a "]]>" inside it is split across two sections and a
+// carriage return written as "&#13;" between sections, so the XML stays well-formed and
+// the movie still reads the same text.
 #pragma once
 
 #include <cstdint>

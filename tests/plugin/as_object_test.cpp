@@ -68,6 +68,8 @@ TEST(ASObject, TextGoesIntoCDataUnchangedAndSplitAtItsEnd)
     text.SetValue("x]]>y]]>");
     EXPECT_STREQ(text.GetXML(),
                  "<string><![CDATA[x]]]]><![CDATA[>y]]]]><![CDATA[>]]></string>");
+    text.SetValue("a\r\nb");
+    EXPECT_STREQ(text.GetXML(), "<string><![CDATA[a]]>&#13;<![CDATA[\nb]]></string>");
 }
 
 TEST(ASObject, ChildIsCopiedWhenSet)

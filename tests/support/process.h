@@ -43,6 +43,10 @@ private:
 int RunProgram(const std::string& program, const std::vector<std::string>& args,
                const Environment& extra = {});
 
+// The name (for an XML declaration) of the narrow text encoding the plug-in's bytes are in:
+// "UTF-8" on POSIX, "windows-<ANSI code page>" on Windows.
+std::string AnsiEncodingName();
+
 // Copies a file, keeping its permissions (programs copied into test folders).
 bool CopyProgram(const std::string& from, const std::string& to);
 

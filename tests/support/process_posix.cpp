@@ -28,6 +28,11 @@ std::string ProgramPath(const std::string& name)
     return (self.parent_path().parent_path() / "bin" / name).string();
 }
 
+std::string AnsiEncodingName()
+{
+    return "UTF-8";
+}
+
 std::string LibraryPath(const std::string& name)
 {
     return ProgramPath(name) + ".so";

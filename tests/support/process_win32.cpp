@@ -75,6 +75,12 @@ std::string ProgramPath(const std::string& name)
     return (path.parent_path().parent_path() / "bin" / (name + ".exe")).string();
 }
 
+std::string AnsiEncodingName()
+{
+    UINT codePage = GetACP();
+    return codePage == CP_UTF8 ? "UTF-8" : "windows-" + std::to_string(codePage);
+}
+
 std::string LibraryPath(const std::string& name)
 {
     std::string program = ProgramPath(name);
