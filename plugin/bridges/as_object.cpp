@@ -7,20 +7,24 @@ namespace {
 
 // "<![CDATA[" text "]]>", each "]]>" of the text split between two sections, and each
 // carriage return written as a character reference between sections (a parser would read
-// a raw one inside CDATA as a line feed).
+// a raw one inside CDATA as a line feed). Control characters that XML cannot carry at all
+// are left out.
 std::string CData(const char* text)
 {
+    std::string kept;
+    for (const char* at = text ? text : ""; *at; ++at) {
+        if (static_cast<unsigned char>(*at) >= 0x20 || *at == '\t' || *at == '\n' || *at == '\r')
+            kept += *at;
+    }
     std::string result = "<![CDATA[";
-    if (text) {
-        for (const char* at = text; *at; ++at) {
-            if (at[0] == ']' && at[1] == ']' && at[2] == '>') {
-                result += "]]]]><![CDATA[>";
-                at += 2;
-            } else if (*at == '\r') {
-                result += "]]>&#13;<![CDATA[";
-            } else {
-                result += *at;
-            }
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (kept.compare(i, 3, "]]>") == 0) {
+            result += "]]]]><![CDATA[>";
+            i += 2;
+        } else if (kept[i] == '\r') {
+            result += "]]>&#13;<![CDATA[";
+        } else {
+            result += kept[i];
         }
     }
     return result + "]]>";

@@ -3,7 +3,8 @@
 // byte order of their ids. A property keeps a copy of its value's XML, taken when set.
 // Text goes into CDATA unchanged; a "]]>" inside it is split across two sections and a
 // carriage return written as "&#13;" between sections, so the XML stays well-formed and
-// the movie still reads the same text.
+// the movie still reads the same text. Control characters other than tab, line feed and
+// carriage return cannot be carried by XML and are left out.
 #pragma once
 
 #include <cstdint>

@@ -68,8 +68,8 @@ TEST(ASObject, TextGoesIntoCDataUnchangedAndSplitAtItsEnd)
     text.SetValue("x]]>y]]>");
     EXPECT_STREQ(text.GetXML(),
                  "<string><![CDATA[x]]]]><![CDATA[>y]]]]><![CDATA[>]]></string>");
-    text.SetValue("a\r\nb");
-    EXPECT_STREQ(text.GetXML(), "<string><![CDATA[a]]>&#13;<![CDATA[\nb]]></string>");
+    text.SetValue("\x01\x1F\ta\r\nb");
+    EXPECT_STREQ(text.GetXML(), "<string><![CDATA[\ta]]>&#13;<![CDATA[\nb]]></string>");
 }
 
 TEST(ASObject, ChildIsCopiedWhenSet)
