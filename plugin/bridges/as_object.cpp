@@ -1,55 +1,161 @@
 #include "as_object.h"
 
-#include <cinttypes>
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-// "<![CDATA[" text "]]>", each "]]>" of the text split between two sections, and each
-// carriage return written as a character reference between sections (a parser would read
-// a raw one inside CDATA as a line feed). Control characters that XML cannot carry at all
-// are left out.
-std::string CData(const char* text)
+// Text that XML can carry: not the control characters other than tab, LF and CR.
+bool IsCarried(char c)
 {
+    return static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool NeedsCare(const char* text)
+{
+    for (const char* at = text; *at; ++at) {
+        if (*at == '\r' || !IsCarried(*at) || (at[0] == ']' && at[1] == ']' && at[2] == '>'))
+            return true;
+    }
+    return false;
+}
+
+// Appends "<![CDATA[" text "]]>" to `out`: each "]]>" of the text split between two
+// sections, each carriage return written as a character reference between sections (a
+// parser would read a raw one inside CDATA as a line feed), and the control characters
+// that XML cannot carry at all left out.
+template <class Out>
+void AppendCData(Out& out, const char* text)
+{
+    static const char kOpen[] = "<![CDATA[", kClose[] = "]]>";
+    out.append(kOpen, sizeof kOpen - 1);
+    if (!text)
+        text = "";
+    if (!NeedsCare(text)) {
+        out.append(text, std::strlen(text));
+        out.append(kClose, sizeof kClose - 1);
+        return;
+    }
     std::string kept;
-    for (const char* at = text ? text : ""; *at; ++at) {
-        if (static_cast<unsigned char>(*at) >= 0x20 || *at == '\t' || *at == '\n' || *at == '\r')
+    for (const char* at = text; *at; ++at) {
+        if (IsCarried(*at))
             kept += *at;
     }
-    std::string result = "<![CDATA[";
+    static const char kSplit[] = "]]]]><![CDATA[>", kReturn[] = "]]>&#13;<![CDATA[";
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (kept.compare(i, 3, "]]>") == 0) {
-            result += "]]]]><![CDATA[>";
+        if (kept.compare(i, 3, kClose) == 0) {
+            out.append(kSplit, sizeof kSplit - 1);
             i += 2;
         } else if (kept[i] == '\r') {
-            result += "]]>&#13;<![CDATA[";
+            out.append(kReturn, sizeof kReturn - 1);
         } else {
-            result += kept[i];
+            out.append(&kept[i], 1);
         }
     }
-    return result + "]]>";
+    out.append(kClose, sizeof kClose - 1);
 }
 
+// Decimal text of an integer.
 template <class T>
-void SetTemporary(IASObject& parent, const char* id, const char* kind, T value)
+std::string Decimal(T value)
 {
-    ASOBase temporary(kind);
-    temporary.SetValue(value);
-    parent.SetProperty(id, static_cast<IASObject*>(&temporary));
+    char text[24];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-// Whole printf output; numbers are never cut, however long.
-template <class... Args>
-std::string Format(const char* format, Args... args)
+// "%f" of a float widened to double; never cut, however long.
+std::string FixedPoint(float value)
 {
     char buffer[64];
-    int length = std::snprintf(buffer, sizeof buffer, format, args...);
+    int length = std::snprintf(buffer, sizeof buffer, "%f", static_cast<double>(value));
     if (length < static_cast<int>(sizeof buffer))
         return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(&text[0], text.size(), format, args...);
+    std::snprintf(&text[0], text.size(), "%f", static_cast<double>(value));
     text.pop_back();
     return text;
+}
+
+// Text built in place while it is short, on the heap beyond that.
+class SmallText {
+public:
+    void append(const char* text, std::size_t size)
+    {
+        if (!spilled_ && size_ + size < sizeof buffer_) {
+            std::memcpy(buffer_ + size_, text, size);
+            size_ += size;
+            return;
+        }
+        if (!spilled_)
+            heap_.assign(buffer_, size_);
+        spilled_ = true;
+        heap_.append(text, size);
+    }
+    const char* c_str()
+    {
+        if (spilled_)
+            return heap_.c_str();
+        buffer_[size_] = '\0';
+        return buffer_;
+    }
+
+private:
+    char buffer_[256];
+    std::size_t size_ = 0;
+    bool spilled_ = false;
+    std::string heap_;
+};
+
+// The temporary value of a typed SetProperty: a "string" or "number" element holding only
+// its content. Only its XML is ever read.
+class TemporaryValue final : public IASObject {
+public:
+    explicit TemporaryValue(const char* kind) : kind_(kind)
+    {
+        xml_.append("<", 1);
+        xml_.append(kind_, std::strlen(kind_));
+        xml_.append(">", 1);
+    }
+    SmallText& Content() { return xml_; }
+    void Close()
+    {
+        xml_.append("</", 2);
+        xml_.append(kind_, std::strlen(kind_));
+        xml_.append(">", 1);
+    }
+
+    const char* GetXML() override { return xml_.c_str(); }
+    void SetProperty(const char*, std::uint64_t) override {}
+    void SetProperty(const char*, float) override {}
+    void SetProperty(const char*, std::int32_t) override {}
+    void SetProperty(const char*, std::uint32_t) override {}
+    void SetProperty(const char*, ASLong) override {}
+    void SetProperty(const char*, const char*) override {}
+    void SetProperty(const char*, IASObject*) override {}
+    void SetValue(std::int64_t) override {}
+    void SetValue(std::uint64_t) override {}
+    void SetValue(float) override {}
+    void SetValue(std::int32_t) override {}
+    void SetValue(std::uint32_t) override {}
+    void SetValue(ASLong) override {}
+    void SetValue(const char*) override {}
+    void SetValue(IASObject*) override {}
+
+private:
+    const char* kind_;
+    SmallText xml_;
+};
+
+// The typed forms hand their temporary to the child form through the table, so a class
+// that replaces the child form sees every property write.
+void SetTemporary(IASObject& parent, const char* id, const char* kind, const std::string& content)
+{
+    TemporaryValue temporary(kind);
+    temporary.Content().append(content.data(), content.size());
+    temporary.Close();
+    parent.SetProperty(id, static_cast<IASObject*>(&temporary));
 }
 
 }  // namespace
@@ -58,73 +164,104 @@ ASOBase::ASOBase(const char* kind) : kind_(kind && *kind ? kind : "object") {}
 
 const char* ASOBase::GetXML()
 {
-    std::string xml = "<" + kind_ + ">" + value_;
-    for (const auto& [id, encoded] : properties_)
-        xml += "<property id='" + id + "'>" + encoded + "</property>";
-    xml += "</" + kind_ + ">";
-    xml_ = std::move(xml);
+    static const std::string kOpen = "<property id='", kMiddle = "'>", kClose = "</property>";
+    std::size_t size = 2 * kind_.size() + 5 + value_.size();
+    for (const Property& property : properties_)
+        size += kOpen.size() + property.id.size() + kMiddle.size() + property.length +
+                kClose.size();
+    std::string xml;
+    xml.reserve(size);
+    xml.append(1, '<').append(kind_).append(1, '>').append(value_);
+    for (const Property& property : properties_) {
+        xml.append(kOpen).append(property.id).append(kMiddle);
+        xml.append(encoded_, property.offset, property.length).append(kClose);
+    }
+    xml.append("</").append(kind_).append(1, '>');
+    xml_.swap(xml);
     return xml_.c_str();
 }
 
 void ASOBase::SetProperty(const char* id, std::uint64_t value)
 {
-    SetTemporary(*this, id, "string", value);
+    SetTemporary(*this, id, "string", Decimal(value));
 }
 
 void ASOBase::SetProperty(const char* id, float value)
 {
-    SetTemporary(*this, id, "number", value);
+    SetTemporary(*this, id, "number", FixedPoint(value));
 }
 
 void ASOBase::SetProperty(const char* id, std::int32_t value)
 {
-    SetTemporary(*this, id, "number", value);
+    SetTemporary(*this, id, "number", Decimal(value));
 }
 
 void ASOBase::SetProperty(const char* id, std::uint32_t value)
 {
-    SetTemporary(*this, id, "number", value);
+    SetTemporary(*this, id, "number", Decimal(value));
 }
 
 void ASOBase::SetProperty(const char* id, ASLong value)
 {
-    SetTemporary(*this, id, "number", value);
+    SetTemporary(*this, id, "number", Decimal(static_cast<std::int32_t>(value)));
 }
 
 void ASOBase::SetProperty(const char* id, const char* text)
 {
-    SetTemporary(*this, id, "string", text);
+    TemporaryValue temporary("string");
+    AppendCData(temporary.Content(), text);
+    temporary.Close();
+    SetProperty(id, static_cast<IASObject*>(&temporary));
 }
 
 void ASOBase::SetProperty(const char* id, IASObject* child)
 {
-    if (id && child)
-        properties_[id] = child->GetXML();
+    if (!id || !child)
+        return;
+    const char* xml = child->GetXML();
+    const std::size_t length = std::strlen(xml);
+    if (encoded_.capacity() == 0) {
+        properties_.reserve(16);  // a pet object's 14 entries without regrowth
+        encoded_.reserve(1024);
+    }
+    auto at = std::lower_bound(properties_.begin(), properties_.end(), id,
+                               [](const Property& property, const char* key) {
+                                   return std::strcmp(property.id.c_str(), key) < 0;
+                               });
+    // A replaced text stays unused in `encoded_` until the value is destroyed.
+    const std::size_t offset = encoded_.size();
+    encoded_.append(xml, length);
+    if (at != properties_.end() && at->id == id) {
+        at->offset = offset;
+        at->length = length;
+        return;
+    }
+    properties_.insert(at, Property{id, offset, length});
 }
 
 void ASOBase::SetValue(std::int64_t value)
 {
-    value_ = Format("%" PRId64, value);
+    value_ = Decimal(value);
 }
 
 void ASOBase::SetValue(std::uint64_t value)
 {
-    value_ = Format("%" PRIu64, value);
+    value_ = Decimal(value);
 }
 
 void ASOBase::SetValue(float value)
 {
-    value_ = Format("%f", static_cast<double>(value));
+    value_ = FixedPoint(value);
 }
 
 void ASOBase::SetValue(std::int32_t value)
 {
-    value_ = Format("%" PRId32, value);
+    value_ = Decimal(value);
 }
 
 void ASOBase::SetValue(std::uint32_t value)
 {
-    value_ = Format("%" PRIu32, value);
+    value_ = Decimal(value);
 }
 
 void ASOBase::SetValue(ASLong value)
@@ -134,7 +271,8 @@ void ASOBase::SetValue(ASLong value)
 
 void ASOBase::SetValue(const char* text)
 {
-    value_ = CData(text);
+    value_.clear();
+    AppendCData(value_, text);
 }
 
 void ASOBase::SetValue(IASObject* child)
@@ -142,8 +280,18 @@ void ASOBase::SetValue(IASObject* child)
     value_ = child ? child->GetXML() : "<null/>";
 }
 
-std::string MakeInvokeXML(const char* name, const std::string& arguments)
+std::string MakeInvokeXML(const char* name, const char* arguments)
 {
-    return std::string("<invoke name='") + (name ? name : "") +
-           "'  returntype='xml'><arguments>" + arguments + "</arguments></invoke>";
+    static const char kHead[] = "<invoke name='", kMiddle[] = "'  returntype='xml'><arguments>",
+                      kTail[] = "</arguments></invoke>";
+    if (!name)
+        name = "";
+    if (!arguments)
+        arguments = "";
+    const std::size_t nameSize = std::strlen(name), argumentsSize = std::strlen(arguments);
+    std::string text;
+    text.reserve(sizeof kHead + nameSize + sizeof kMiddle + argumentsSize + sizeof kTail);
+    text.append(kHead).append(name, nameSize).append(kMiddle);
+    text.append(arguments, argumentsSize).append(kTail);
+    return text;
 }

@@ -102,10 +102,10 @@ std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
     return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
 }
 
-void CLumarinFlashAPI::Send(IFlashAPICenter& center, const std::string& request)
+void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
 {
     FlashCallData call;
-    call.request = request;
+    call.request = std::move(request);
     center.CallFlash(call.request.c_str(), call.response, &call.capacity);
 }
 

@@ -30,5 +30,5 @@ public:
 private:
     void HandleGetPetInfo(std::uint32_t caller, IFlashCallRecord* call);
     void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
-    void Send(IFlashAPICenter& center, const std::string& request);
+    void Send(IFlashAPICenter& center, std::string request);
 };

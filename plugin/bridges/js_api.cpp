@@ -1,7 +1,7 @@
 #include "js_api.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <exception>
 
@@ -18,11 +18,22 @@ constexpr char kSeparator[] = "\t\t\t   ,";
 // `text` for a single-quoted script string: backslash, quote, line feed and carriage
 // return escaped, and "</" written "<\/" so the text cannot end a page's script element.
 // Double-byte characters are copied whole.
+bool NeedsEscape(char c)
+{
+    return c == '\\' || c == '\'' || c == '\n' || c == '\r' || c == '/' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
 void AppendEscaped(std::string& out, const std::string& text)
 {
+    if (std::none_of(text.begin(), text.end(), NeedsEscape)) {
+        out += text;
+        return;
+    }
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = lumarin::AnsiCharLength(text.c_str() + i);
         char c = text[i];
+        std::size_t length =
+            static_cast<unsigned char>(c) >= 0x80 ? lumarin::AnsiCharLength(text.c_str() + i) : 1;
         if (length > 1) {
             out.append(text, i, length);
         } else if (c == '\\' || c == '\'') {
@@ -52,11 +63,10 @@ void AppendField(std::string& out, const char* name, const std::string& value)
 }
 
 template <class T>
-std::string Decimal(const char* format, T value)
+std::string Decimal(T value)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    char text[24];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
@@ -175,19 +185,19 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 
     std::string text = "{";
     text.reserve(512);
-    AppendField(text, "petid", Decimal("%" PRIu64, petId));
-    AppendField(text, "kivnumber", Decimal("%" PRIu32, static_cast<std::uint32_t>(petId)));
-    AppendField(text, "petclass", Decimal("%" PRIu32, petClass));
-    AppendField(text, "petgender", Decimal("%d", lumarin::Gender(petId)));
+    AppendField(text, "petid", Decimal(petId));
+    AppendField(text, "kivnumber", Decimal(static_cast<std::uint32_t>(petId)));
+    AppendField(text, "petclass", Decimal(petClass));
+    AppendField(text, "petgender", Decimal(lumarin::Gender(petId)));
     AppendField(text, "petname", lumarin::NameText(record->petname));
     AppendField(text, "kivname", lumarin::NameText(record->kivname));
-    AppendField(text, "petLevel", Decimal("%u", static_cast<unsigned>(record->petLevel)));
-    AppendField(text, "vipFlag", Decimal("%d", static_cast<int>(record->vipFlag)));
+    AppendField(text, "petLevel", Decimal(static_cast<unsigned>(record->petLevel)));
+    AppendField(text, "vipFlag", Decimal(static_cast<int>(record->vipFlag)));
     AppendField(text, "avatarVersion",
-                Decimal("%u", static_cast<unsigned>(record->avatarVersion)));
-    AppendField(text, "avatarnum", Decimal("%u", static_cast<unsigned>(record->avatarnum)));
+                Decimal(static_cast<unsigned>(record->avatarVersion)));
+    AppendField(text, "avatarnum", Decimal(static_cast<unsigned>(record->avatarnum)));
     AppendField(text, "avatardata", lumarin::FormatAvatarData(*record));
-    AppendField(text, "titleid", Decimal("%u", static_cast<unsigned>(record->titleid)));
+    AppendField(text, "titleid", Decimal(static_cast<unsigned>(record->titleid)));
     AppendField(text, "titlename", titleName);
     AppendField(text, "titlecolor", titleColor);
     return text + "}";

@@ -1,6 +1,6 @@
 #include "pet_fields.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 #include <limits>
 
@@ -41,10 +41,12 @@ std::string FormatAvatarData(const PetInfo& record)
     std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
-        char item[32];
-        std::snprintf(item, sizeof item, "%d.%u#", record.avatarItems[i].code,
-                      static_cast<unsigned>(record.avatarItems[i].number));
-        text += item;
+        char item[32];  // "%d.%u#": at most "-128.65535#"
+        char* end = std::to_chars(item, item + sizeof item, int{record.avatarItems[i].code}).ptr;
+        *end++ = '.';
+        end = std::to_chars(end, item + sizeof item, unsigned{record.avatarItems[i].number}).ptr;
+        *end++ = '#';
+        text.append(item, end);
     }
     return text;
 }
