@@ -72,6 +72,16 @@ TEST(ASObject, TextGoesIntoCDataUnchangedAndSplitAtItsEnd)
     EXPECT_STREQ(text.GetXML(), "<string><![CDATA[\ta]]>&#13;<![CDATA[\nb]]></string>");
 }
 
+TEST(ASObject, LongOutputIsNeverCut)
+{
+    const std::string text(300000, 'x');
+    ASOBase object("object");
+    object.SetProperty("long", text.c_str());
+    const std::string expected =
+        "<object><property id='long'><string><![CDATA[" + text + "]]></string></property></object>";
+    EXPECT_EQ(object.GetXML(), expected);
+}
+
 TEST(ASObject, ChildIsCopiedWhenSet)
 {
     ASOBase child("object");

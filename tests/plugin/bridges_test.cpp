@@ -223,6 +223,10 @@ TEST_F(Bridges, TitlesAndAStartWithoutCentres)
     EXPECT_NE(text.find(",titleid:'0'\t\t\t   ,titlename:'Star'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
     EXPECT_EQ(page.FormatPetInfoScript(nullptr), "");
+    host_->titleSystem.titles[0].name.assign(3000, 'n');  // a text beyond 2,046: never cut
+    text = page.FormatPetInfoScript(&pet);
+    EXPECT_NE(text.find(std::string(3000, 'n') + "'\t\t\t   ,titlecolor:'#FFD700'}"),
+              std::string::npos);
     page.Uninit();
 }
 
