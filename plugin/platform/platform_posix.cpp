@@ -1,9 +1,16 @@
 // POSIX: the OLE Automation stand-in and UTF-8 <-> UTF-16LE conversions with iconv.
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "platform.h"
@@ -134,6 +141,150 @@ bool BstrToAnsi(BSTR text, std::string& out, CodePage)
 std::size_t AnsiCharLength(const char*)
 {
     return 1;  // UTF-8: no byte of a multi-byte character is ASCII
+}
+
+namespace {
+
+bool SameName(const std::string& a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const char* blanks = " \t\r\n";
+    std::string::size_type first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+class PosixLogFile : public LogFile {
+public:
+    explicit PosixLogFile(int fd) : fd_(fd) {}
+    ~PosixLogFile() override { close(fd_); }
+
+    bool ReadStart(void* bytes, std::size_t size) override
+    {
+        return pread(fd_, bytes, size, 0) == static_cast<ssize_t>(size);
+    }
+    bool ResetTo(const void* bytes, std::size_t size) override
+    {
+        return pwrite(fd_, bytes, size, 0) == static_cast<ssize_t>(size) &&
+               ftruncate(fd_, static_cast<off_t>(size)) == 0;
+    }
+    bool Append(const char* text, std::size_t size) override
+    {
+        return lseek(fd_, 0, SEEK_END) >= 0 && write(fd_, text, size) == static_cast<ssize_t>(size);
+    }
+
+private:
+    int fd_;
+};
+
+// Seconds since the epoch at which the system booted, from /proc/stat.
+long long BootTime()
+{
+    std::ifstream stat("/proc/stat");
+    std::string word;
+    while (stat >> word) {
+        if (word == "btime") {
+            long long seconds = 0;
+            stat >> seconds;
+            return seconds;
+        }
+    }
+    return 0;
+}
+
+class PosixPlatform : public Platform {
+public:
+    char Separator() const override { return '/'; }
+
+    std::string ExecutablePath() override
+    {
+        char path[4096];
+        ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
+    }
+
+    // Windows semantics: the first matching section and key, names compared without
+    // case, the value read as a leading decimal integer (no digits gives 0).
+    int ReadIniInt(const std::string& file, const char* section, const char* key,
+                   int fallback) override
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string line;
+        bool inSection = false;
+        while (std::getline(in, line)) {
+            std::string text = Trimmed(line);
+            if (!text.empty() && text[0] == '[') {
+                std::string::size_type end = text.find(']');
+                inSection = end != std::string::npos && SameName(Trimmed(text.substr(1, end - 1)), section);
+                continue;
+            }
+            std::string::size_type equals = text.find('=');
+            if (!inSection || equals == std::string::npos || !SameName(Trimmed(text.substr(0, equals)), key))
+                continue;
+            return static_cast<int>(std::strtol(Trimmed(text.substr(equals + 1)).c_str(), nullptr, 10));
+        }
+        return fallback;
+    }
+
+    void DebugOutput(const char* line) override { std::fputs(line, stderr); }
+
+    std::uint64_t ProcessStartTime() override
+    {
+        std::ifstream stat("/proc/self/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // Fields after the command name, which ends at the last ')'; the start time is
+        // field 22, the 20th after it.
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        for (int i = 0; i < 20 && fields >> field; ++i) {
+        }
+        const long ticks = sysconf(_SC_CLK_TCK);
+        const unsigned long long started = std::strtoull(field.c_str(), nullptr, 10);
+        const long long seconds = BootTime() + static_cast<long long>(started / static_cast<unsigned long long>(ticks));
+        const long long hundredths = static_cast<long long>(started % static_cast<unsigned long long>(ticks)) * 100 / ticks;
+        std::tm local{};
+        time_t when = static_cast<time_t>(seconds);
+        localtime_r(&when, &local);
+        constexpr std::uint64_t kEpochAsFileTime = 116444736000000000ULL;
+        return kEpochAsFileTime +
+               static_cast<std::uint64_t>(seconds + local.tm_gmtoff) * 10000000ULL +
+               static_cast<std::uint64_t>(hundredths) * 100000ULL;
+    }
+
+    std::tm LocalNow() override
+    {
+        time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return local;
+    }
+
+    std::unique_ptr<LogFile> OpenLogFile(const std::string& path) override
+    {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return nullptr;
+        return std::make_unique<PosixLogFile>(fd);
+    }
+};
+
+}  // namespace
+
+Platform& SystemPlatform()
+{
+    static PosixPlatform platform;
+    return platform;
 }
 
 }  // namespace lumarin

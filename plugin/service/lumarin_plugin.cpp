@@ -25,10 +25,18 @@ CLumarinPlugin::~CLumarinPlugin()
 
 BOOL32 CLumarinPlugin::PreInitialize()
 {
+    Trace("PreInitialize() result=%d", 1);
     return 1;
 }
 
 BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
+{
+    BOOL32 result = Start(parent, name);
+    Trace("Initialize() pluginname=%s result=%d", name ? name : "(null)", result);
+    return result;
+}
+
+BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
 {
     if (!name)
         return 0;
@@ -61,14 +69,12 @@ BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
     }
     if (protocol_)
         protocol_->Bind(onlineRoot_, this, 1);
-    BOOL32 result = 0;
-    if (loaded &&
-        GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                         HostInterfaces().mainLogicLoader)) {
-        HostInterfaces().mainLogicLoader->RegisterPlugin(this);
-        result = 1;
-    }
-    return result;
+    if (!loaded ||
+        !GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                          HostInterfaces().mainLogicLoader))
+        return 0;
+    HostInterfaces().mainLogicLoader->RegisterPlugin(this);
+    return 1;
 }
 
 void CLumarinPlugin::Uninitialize()

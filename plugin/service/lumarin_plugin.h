@@ -45,6 +45,9 @@ public:
     void OnError(void* sender, std::uint32_t detail) override;
 
 private:
+    // Initialize's steps, without its trace line.
+    BOOL32 Start(IPlugin* parent, const char* name);
+
     IPetZoneShowInfoProtocol* protocol_ = nullptr;  // released through the object loader
     PetInfoCache petInfoCache_;
     IOnlineRootProtocol* onlineRoot_ = nullptr;     // the host's; borrowed
