@@ -1,6 +1,7 @@
-# TinyXML and GoogleTest. On Linux both come from Debian's -dev packages; for the
-# win32 cross build they are compiled here from Debian's sources, which scripts/setup
-# installs (TinyXML from `apt-get source tinyxml`, GoogleTest from /usr/src/googletest).
+# TinyXML, GoogleTest and nlohmann/json. On Linux they come from Debian's -dev packages;
+# for the win32 cross build TinyXML and GoogleTest are compiled here from Debian's sources,
+# which scripts/setup installs (TinyXML from `apt-get source tinyxml`, GoogleTest from
+# /usr/src/googletest), and the header-only json library is used from Debian's headers.
 
 if(WIN32)
   set(TINYXML_SOURCE_DIR /usr/local/src/tinyxml-debian CACHE PATH "Debian's patched TinyXML source")
@@ -20,6 +21,18 @@ if(WIN32)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # Only Debian's nlohmann headers, through a link: /usr/include as a whole would bring the
+  # host's C library headers into the cross build.
+  set(JSON_HEADERS /usr/include/nlohmann)
+  if(NOT EXISTS ${JSON_HEADERS}/json.hpp)
+    message(FATAL_ERROR "nlohmann/json not found in ${JSON_HEADERS}: run scripts/setup")
+  endif()
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+  file(CREATE_LINK ${JSON_HEADERS} ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+  add_library(nlohmann_json INTERFACE)
+  target_include_directories(nlohmann_json SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/json-include)
+  add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json)
 else()
   find_library(TINYXML_LIBRARY tinyxml REQUIRED)
   find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
@@ -29,4 +42,5 @@ else()
   target_compile_definitions(tinyxml INTERFACE TIXML_USE_STL)
 
   find_package(GTest REQUIRED)
+  find_package(nlohmann_json REQUIRED)
 endif()

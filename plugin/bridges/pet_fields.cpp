@@ -41,12 +41,11 @@ std::string FormatAvatarData(const PetInfo& record)
     std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
-        char item[32];  // "%d.%u#": at most "-128.65535#"
-        char* end = std::to_chars(item, item + sizeof item, int{record.avatarItems[i].code}).ptr;
-        *end++ = '.';
-        end = std::to_chars(end, item + sizeof item, unsigned{record.avatarItems[i].number}).ptr;
-        *end++ = '#';
-        text.append(item, end);
+        char code[8], number[8];  // "%d.%u#": at most "-128.65535#"
+        char* codeEnd = std::to_chars(code, code + sizeof code, int{record.avatarItems[i].code}).ptr;
+        char* numberEnd =
+            std::to_chars(number, number + sizeof number, unsigned{record.avatarItems[i].number}).ptr;
+        text.append(code, codeEnd).append(1, '.').append(number, numberEnd).append(1, '#');
     }
     return text;
 }

@@ -26,8 +26,11 @@ public:
     Child& operator=(const Child&) = delete;
 
     // Starts `program` with `args` and, in its environment only, the `extra` variables.
+    // With `mergeErrors`, its standard error goes to the same pipe as its output.
     bool Start(const std::string& program, const std::vector<std::string>& args,
-               const Environment& extra = {});
+               const Environment& extra = {}, bool mergeErrors = false);
+    // Writes to its standard input; false when it cannot take it.
+    bool Write(const std::string& text);
     // One line of its output without the line end; empty at end of output.
     std::string ReadLine();
     void CloseInput();

@@ -50,7 +50,7 @@ Child::~Child()
 }
 
 bool Child::Start(const std::string& program, const std::vector<std::string>& args,
-                  const Environment& extra)
+                  const Environment& extra, bool mergeErrors)
 {
     int in[2], out[2];
     if (pipe(in) != 0)
@@ -64,6 +64,8 @@ bool Child::Start(const std::string& program, const std::vector<std::string>& ar
     if (pid == 0) {
         dup2(in[0], 0);
         dup2(out[1], 1);
+        if (mergeErrors)
+            dup2(out[1], 2);
         close(in[0]);
         close(in[1]);
         close(out[0]);
@@ -109,6 +111,18 @@ std::string Child::ReadLine()
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line;
+}
+
+bool Child::Write(const std::string& text)
+{
+    std::size_t done = 0;
+    while (state_->input >= 0 && done < text.size()) {
+        ssize_t written = write(state_->input, text.data() + done, text.size() - done);
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return done == text.size();
 }
 
 void Child::CloseInput()

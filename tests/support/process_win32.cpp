@@ -98,7 +98,7 @@ Child::~Child()
 }
 
 bool Child::Start(const std::string& program, const std::vector<std::string>& args,
-                  const Environment& extra)
+                  const Environment& extra, bool mergeErrors)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inRead, inWrite, outRead, outWrite;
@@ -120,7 +120,7 @@ bool Child::Start(const std::string& program, const std::vector<std::string>& ar
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = inRead;
     startup.hStdOutput = outWrite;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = mergeErrors ? outWrite : GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION started{};
     BOOL ok;
     {
@@ -158,6 +158,15 @@ std::string Child::ReadLine()
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line;
+}
+
+bool Child::Write(const std::string& text)
+{
+    DWORD written = 0;
+    return state_->input &&
+           WriteFile(state_->input, text.data(), static_cast<DWORD>(text.size()), &written,
+                     nullptr) &&
+           written == text.size();
 }
 
 void Child::CloseInput()

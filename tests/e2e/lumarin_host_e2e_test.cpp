@@ -1,0 +1,97 @@
+// lumarin-host with the built plug-in library: commands in, one line per callback out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "example_pet.h"
+#include "process.h"
+#include "temp_folder.h"
+
+namespace {
+
+struct HostRun {
+    std::vector<std::string> lines;
+    int exitCode;
+};
+
+HostRun RunHost(const std::string& commands, const std::vector<std::string>& args = {},
+            bool mergeErrors = false)
+{
+    testsupport::Child host;
+    HostRun run{{}, -1};
+    if (!host.Start(testsupport::ProgramPath("lumarin-host"), args, {}, mergeErrors))
+        return run;
+    host.Write(commands);
+    host.CloseInput();
+    for (std::string line = host.ReadLine(); !line.empty(); line = host.ReadLine())
+        run.lines.push_back(line);
+    run.exitCode = host.Wait();
+    return run;
+}
+
+const std::string kFlashLine = std::string("flash ") + kExampleFlashRequest;
+const std::string kPageLine = std::string("page Lumarin_GetPetInfoCallBackSuc ") + kExamplePageText;
+
+}  // namespace
+
+TEST(LumarinHost, WorkedExampleFromTheSampleSet)
+{
+    HostRun run = RunHost("flash Lumarin_GetPetInfo 433791706897\n"
+                      "page Lumarin_GetPetInfo 433791706897\n");
+    EXPECT_EQ(run.exitCode, 0);
+    // Each result reaches both bridges; the browser bridge registered last, so hears first.
+    EXPECT_EQ(run.lines, (std::vector<std::string>{kPageLine, kFlashLine, kPageLine, kFlashLine}));
+}
+
+TEST(LumarinHost, ListFailureCachedAndUnknownCommands)
+{
+    HostRun run = RunHost("flash Lumarin_GetPetInfoList 11,22\n"
+                      "fail\n"
+                      "cached 433791706897\n"
+                      "bogus command\n"
+                      "page Lumarin_GetPetInfoList 999\n"
+                      "cached 11\n");
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.lines.size(), 10u);
+    // One result of two records: each bridge sends one callback per record.
+    EXPECT_EQ(run.lines[0].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'11'", 0), 0u);
+    EXPECT_EQ(run.lines[1].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'22'", 0), 0u);
+    EXPECT_EQ(run.lines[2].rfind("flash <invoke name='Lumarin_GetPetInfoCallBackSuc'", 0), 0u);
+    EXPECT_NE(run.lines[2].find("<string>11</string>"), std::string::npos);
+    EXPECT_NE(run.lines[3].find("<string>22</string>"), std::string::npos);
+    EXPECT_EQ(run.lines[4], "page Lumarin_GetPetInfoCallBackFail");
+    EXPECT_EQ(run.lines[5], std::string("flash ") + kFlashFailure);
+    EXPECT_EQ(run.lines[6], "not cached");  // nothing asked for it in this run
+    EXPECT_EQ(run.lines[7], "page Lumarin_GetPetInfoCallBackFail");  // 999 is unknown
+    EXPECT_EQ(run.lines[8], std::string("flash ") + kFlashFailure);
+    EXPECT_EQ(run.lines[9].rfind("cached petid=11 petname=Bramble kivname=Olek", 0), 0u);
+}
+
+class LumarinHostPets : public testsupport::TempFolderTest {};
+
+TEST_F(LumarinHostPets, PetsFileIsServedAndBadOnesRefused)
+{
+    const std::string good = (Root() / "good.json").string();
+    WriteText(good, R"({"pets": [{"petid": 5, "petname": "Zed", "kivname": "Kim",
+        "petLevel": 30, "vipFlag": -1, "avatarVersion": 1, "avatarItems": [[1, 2]],
+        "titleid": 9}], "titles": {"9": {"name": "Ace", "color": "red"}}})");
+    HostRun run = RunHost("page Lumarin_GetPetInfo 5\n", {"--pets", good});
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_NE(run.lines[0].find("petclass:'4'"), std::string::npos);
+    EXPECT_NE(run.lines[0].find(",titlename:'Ace'\t\t\t   ,titlecolor:'red'}"), std::string::npos);
+
+    const std::string bad = (Root() / "bad.json").string();
+    WriteText(bad, R"({"pets": [{"petid": 5, "petname": "ABCDEFGHIJKLMNOPQ", "kivname": "Kim",
+        "petLevel": 30, "vipFlag": 0, "avatarVersion": 1, "avatarItems": [], "titleid": 0}]})");
+    run = RunHost("", {"--pets", bad}, true);
+    EXPECT_EQ(run.exitCode, 2);
+    ASSERT_EQ(run.lines.size(), 1u);
+    EXPECT_NE(run.lines[0].find("pet 1 (petid 5): petname is longer than 16 bytes"),
+              std::string::npos)
+        << run.lines[0];
+
+    run = RunHost("", {"--pets"}, true);
+    EXPECT_EQ(run.exitCode, 2);
+}

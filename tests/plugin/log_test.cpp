@@ -1,0 +1,206 @@
+// The debug log: switches from Debug.ini, trace lines, and the log file modes, on a real
+// file system in a temporary folder with the executable's folder and times faked.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "log_file.h"
+#include "log_help.h"
+#include "platform.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// 2010-05-01 09:30:00.123 as a local file time.
+constexpr std::uint64_t kStart = 116444736000000000ULL + 1272706200ULL * 10000000ULL + 1230000;
+constexpr char kStartLogName[] = "0501_093000123.log";
+
+class FakeLogPlatform : public lumarin::Platform {
+public:
+    explicit FakeLogPlatform(const fs::path& folder) : folder_(folder)
+    {
+        lumarin::UsePlatform(this);
+        lumarin::ResetLogFileState();
+    }
+    ~FakeLogPlatform() override
+    {
+        lumarin::UsePlatform(nullptr);
+        lumarin::ResetLogFileState();
+    }
+
+    char Separator() const override { return system_.Separator(); }
+    std::string ExecutablePath() override { return (folder_ / "host.exe").string(); }
+    int ReadIniInt(const std::string& file, const char* section, const char* key,
+                   int fallback) override
+    {
+        return system_.ReadIniInt(file, section, key, fallback);
+    }
+    void DebugOutput(const char* line) override { debugLines.emplace_back(line); }
+    std::uint64_t ProcessStartTime() override { return start; }
+    std::tm LocalNow() override
+    {
+        std::tm now{};
+        now.tm_year = 110;
+        now.tm_mon = 4;
+        now.tm_mday = 1;
+        now.tm_hour = 9;
+        now.tm_min = 30;
+        return now;
+    }
+    std::unique_ptr<lumarin::LogFile> OpenLogFile(const std::string& path) override
+    {
+        return system_.OpenLogFile(path);
+    }
+
+    std::uint64_t start = kStart;
+    std::vector<std::string> debugLines;
+
+private:
+    fs::path folder_;
+    lumarin::Platform& system_ = lumarin::SystemPlatform();
+};
+
+class Logger : public LogHelpImpl<Logger> {
+public:
+    Logger(const char* prefix)
+    {
+        LoadLogSwitches();
+        logPrefix_ = prefix;
+    }
+    bool TraceOn() const { return ShowTraceInfo != 0; }
+};
+
+}  // namespace
+
+class DebugLog : public testsupport::TempFolderTest {
+protected:
+    void Configure(int showTrace, int log2File, bool logFolder = true)
+    {
+        WriteText(Root() / "Config" / "Debug.ini",
+                  "[Lumarin]\r\nShowTraceInfo=" + std::to_string(showTrace) +
+                      "\r\n[base]\r\nlog2file=" + std::to_string(log2File) + "\r\n");
+        if (logFolder)
+            fs::create_directories(Root() / "Log");
+    }
+    std::vector<std::string> LogFiles()
+    {
+        std::vector<std::string> names;
+        if (fs::exists(Root() / "Log")) {
+            for (const auto& entry : fs::directory_iterator(Root() / "Log"))
+                names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    std::string Header(std::uint64_t start)
+    {
+        std::string header;
+        for (int i = 0; i < 8; ++i)
+            header += static_cast<char>(start >> (8 * i));
+        return header;
+    }
+};
+
+TEST_F(DebugLog, NothingAnywhereWithTraceOff)
+{
+    Configure(0, 2);
+    FakeLogPlatform platform(Root());
+    Logger logger("Test::");
+    logger.Trace("hello %d", 1);
+    EXPECT_TRUE(platform.debugLines.empty());
+    EXPECT_TRUE(LogFiles().empty());
+}
+
+TEST_F(DebugLog, DebuggerOnlyWithoutLogFile)
+{
+    Configure(1, 0);
+    FakeLogPlatform platform(Root());
+    Logger logger("CLumarinPlugin::");
+    ASSERT_TRUE(logger.TraceOn());
+    logger.Trace("Initialize() pluginname=%s result=%d", "lumarin", 1);
+    EXPECT_EQ(platform.debugLines, std::vector<std::string>{
+                                       "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: "
+                                       "Initialize() pluginname=lumarin result=1\r\n"});
+    EXPECT_TRUE(LogFiles().empty());
+}
+
+TEST_F(DebugLog, OneFilePerRunNamedAfterItsStart)
+{
+    Configure(1, 1);
+    {
+        FakeLogPlatform platform(Root());
+        Logger logger("A::");
+        logger.Trace("one");
+        logger.Trace("two");
+        EXPECT_EQ(LogFiles(), std::vector<std::string>{kStartLogName});
+        EXPECT_EQ(ReadText(Root() / "Log" / kStartLogName),
+                  "2010/05/01 09:30:00 TRACE:A:: one\r\n2010/05/01 09:30:00 TRACE:A:: two\r\n");
+    }
+    FakeLogPlatform nextRun(Root());
+    nextRun.start = kStart + 10000000ULL * 3600 * 24;  // a day later
+    Logger logger("A::");
+    logger.Trace("three");
+    EXPECT_EQ(LogFiles().size(), 2u);
+    EXPECT_EQ(ReadText(Root() / "Log" / "0502_093000123.log"),
+              "2010/05/01 09:30:00 TRACE:A:: three\r\n");
+}
+
+TEST_F(DebugLog, SharedFileResetForEachNewRun)
+{
+    Configure(1, 2);
+    const fs::path log = Root() / "Log" / "Log.log";
+    WriteText(log, "short");  // under 8 bytes: reset
+    {
+        FakeLogPlatform platform(Root());
+        Logger logger("A::");
+        logger.Trace("one");
+        logger.Trace("two");
+        EXPECT_EQ(ReadText(log), Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
+                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n");
+    }
+    {
+        FakeLogPlatform sameRun(Root());  // the same start time: kept, appended to
+        Logger logger("A::");
+        logger.Trace("three");
+        EXPECT_EQ(ReadText(log), Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
+                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n" +
+                                     "2010/05/01 09:30:00 TRACE:A:: three\r\n");
+    }
+    FakeLogPlatform nextRun(Root());
+    nextRun.start = kStart + 1;
+    Logger logger("A::");
+    logger.Trace("four");
+    EXPECT_EQ(ReadText(log), Header(kStart + 1) + "2010/05/01 09:30:00 TRACE:A:: four\r\n");
+}
+
+TEST_F(DebugLog, OtherModesAndMissingFolderWriteNoFile)
+{
+    Configure(1, 3);
+    {
+        FakeLogPlatform platform(Root());
+        Logger logger("A::");
+        logger.Trace("x");
+        EXPECT_EQ(platform.debugLines.size(), 1u);
+        EXPECT_TRUE(LogFiles().empty());
+    }
+    fs::remove_all(Root() / "Log");
+    Configure(1, 2, false);
+    FakeLogPlatform platform(Root());
+    Logger logger("A::");
+    logger.Trace("x");
+    EXPECT_EQ(platform.debugLines.size(), 1u);
+    EXPECT_FALSE(fs::exists(Root() / "Log"));  // never created
+}
+
+TEST_F(DebugLog, LongLineCutAt1022)
+{
+    Configure(1, 2);
+    FakeLogPlatform platform(Root());
+    Logger logger("A::");
+    logger.Trace("%s", std::string(2000, 'x').c_str());
+    ASSERT_EQ(platform.debugLines.size(), 1u);
+    EXPECT_EQ(platform.debugLines[0].size(), 1022u);
+    EXPECT_EQ(platform.debugLines[0].back(), 'x');  // no closing "\r\n"
+    EXPECT_EQ(ReadText(Root() / "Log" / "Log.log").size(), 8u + 1022u);
+}
