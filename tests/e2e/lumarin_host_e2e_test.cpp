@@ -1,6 +1,8 @@
 // lumarin-host with the built plug-in library: commands in, one line per callback out.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -94,4 +96,30 @@ TEST_F(LumarinHostPets, PetsFileIsServedAndBadOnesRefused)
 
     run = RunHost("", {"--pets"}, true);
     EXPECT_EQ(run.exitCode, 2);
+}
+
+TEST_F(LumarinHostPets, TraceLinesReachTheSharedLogFile)
+{
+    // A copy of the host and library in a folder of its own, with tracing to Log/Log.log.
+    namespace fs = std::filesystem;
+    const fs::path host = Root() / fs::path(testsupport::ProgramPath("lumarin-host")).filename();
+    const fs::path library = Root() / fs::path(testsupport::LibraryPath("Lumarin")).filename();
+    ASSERT_TRUE(testsupport::CopyProgram(testsupport::ProgramPath("lumarin-host"), host.string()));
+    ASSERT_TRUE(testsupport::CopyProgram(testsupport::LibraryPath("Lumarin"), library.string()));
+    WriteText(Root() / "Config" / "Debug.ini",
+              "[Lumarin]\nShowTraceInfo=1\n[Base]\nLog2File=2\n");
+    fs::create_directories(Root() / "Log");
+
+    testsupport::Child child;
+    ASSERT_TRUE(child.Start(host.string(), {}));
+    child.CloseInput();
+    EXPECT_EQ(child.Wait(), 0);
+
+    const std::string log = ReadText(Root() / "Log" / "Log.log");
+    ASSERT_GT(log.size(), 8u);  // the run's 8-byte header, then the lines
+    const std::regex lines(
+        "\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2} TRACE:CLumarinPlugin:: PreInitialize\\(\\) result=1\r\n"
+        "\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2} TRACE:CLumarinPlugin:: "
+        "Initialize\\(\\) pluginname=lumarin result=1\r\n");
+    EXPECT_TRUE(std::regex_match(log.substr(8), lines)) << log.substr(8);
 }

@@ -1,0 +1,63 @@
+// CLumarinPlugin's lifecycle in the substitute host: trace lines, failed starts, shutdown.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fake_log_platform.h"
+#include "host_interface.h"
+#include "lumarin_plugin.h"
+#include "substitute_host.h"
+#include "temp_folder.h"
+
+using simhost::HostOptions;
+using simhost::SubstituteHost;
+
+class Lifecycle : public testsupport::TempFolderTest {
+protected:
+    void Start(HostOptions options = {}, bool answerNull = false)
+    {
+        HostInterfaces() = HostInterfaceCache();
+        host_ = std::make_unique<SubstituteHost>(options);
+        host_->objectLoader.answerNull = answerNull;
+        plugin_ = new CLumarinPlugin;
+        host_->AttachPlugin(plugin_);
+    }
+
+    std::unique_ptr<SubstituteHost> host_;
+    CLumarinPlugin* plugin_ = nullptr;
+};
+
+TEST_F(Lifecycle, TraceLines)
+{
+    WriteText(Root() / "Config" / "Debug.ini", "[Lumarin]\nShowTraceInfo=1\n");
+    FakeLogPlatform platform(Root());
+    Start();  // the switches are read when the plug-in is built
+    EXPECT_EQ(host_->StartPlugin(), 1);
+    EXPECT_EQ(plugin_->Initialize(nullptr, nullptr), 0);
+    EXPECT_EQ(platform.debugLines,
+              (std::vector<std::string>{
+                  "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: PreInitialize() result=1\r\n",
+                  "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: Initialize() pluginname=lumarin "
+                  "result=1\r\n",
+                  "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: Initialize() pluginname=(null) "
+                  "result=0\r\n"}));
+    EXPECT_STREQ(plugin_->GetPluginName(), "lumarin");  // a null name changes nothing
+    host_->StopPlugin();
+}
+
+TEST_F(Lifecycle, FailedStartKeepsRegistrationsAndShutdownUndoesThem)
+{
+    Start({}, true);  // LoadObject answers null
+    EXPECT_EQ(host_->StartPlugin(), 0);
+    EXPECT_EQ(host_->flashEngine.handlers.size(), 2u);
+    EXPECT_EQ(host_->browserEngine.handlers.size(), 2u);
+    EXPECT_TRUE(host_->mainLogicLoader.registered.empty());
+
+    plugin_->Uninitialize();
+    EXPECT_TRUE(host_->flashEngine.handlers.empty());
+    EXPECT_TRUE(host_->browserEngine.handlers.empty());
+    EXPECT_EQ(host_->mainLogicLoader.unregistered, std::vector<IPlugin*>{plugin_});
+    EXPECT_TRUE(host_->objectLoader.releases.empty());  // nothing was loaded
+    IComponentContainer* container = nullptr;
+    EXPECT_FALSE(plugin_->GetComponentContainer(&container));
+}
