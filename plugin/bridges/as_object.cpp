@@ -112,17 +112,17 @@ private:
 // its content. Only its XML is ever read.
 class TemporaryValue final : public IASObject {
 public:
-    explicit TemporaryValue(const char* kind) : kind_(kind)
+    explicit TemporaryValue(const char* kind) : kind_(kind), kindLength_(std::strlen(kind))
     {
         xml_.append("<", 1);
-        xml_.append(kind_, std::strlen(kind_));
+        xml_.append(kind_, kindLength_);
         xml_.append(">", 1);
     }
     SmallText& Content() { return xml_; }
     void Close()
     {
         xml_.append("</", 2);
-        xml_.append(kind_, std::strlen(kind_));
+        xml_.append(kind_, kindLength_);
         xml_.append(">", 1);
     }
 
@@ -145,6 +145,7 @@ public:
 
 private:
     const char* kind_;
+    std::size_t kindLength_;
     SmallText xml_;
 };
 
@@ -162,21 +163,38 @@ void SetTemporary(IASObject& parent, const char* id, const char* kind, const std
 
 ASOBase::ASOBase(const char* kind) : kind_(kind && *kind ? kind : "object") {}
 
+namespace {
+char* Put(char* out, const char* text, std::size_t size)
+{
+    std::memcpy(out, text, size);
+    return out + size;
+}
+}  // namespace
+
 const char* ASOBase::GetXML()
 {
-    static const std::string kOpen = "<property id='", kMiddle = "'>", kClose = "</property>";
+    static const char kOpen[] = "<property id='", kMiddle[] = "'>", kClose[] = "</property>";
+    constexpr std::size_t kFixed = sizeof kOpen + sizeof kMiddle + sizeof kClose - 3;
     std::size_t size = 2 * kind_.size() + 5 + value_.size();
     for (const Property& property : properties_)
-        size += kOpen.size() + property.id.size() + kMiddle.size() + property.length +
-                kClose.size();
-    std::string xml;
-    xml.reserve(size);
-    xml.append(1, '<').append(kind_).append(1, '>').append(value_);
+        size += kFixed + property.id.length + property.encoded.length;
+    // Written in one pass into a string of the exact size.
+    std::string xml(size, '\0');
+    char* out = &xml[0];
+    out = Put(out, "<", 1);
+    out = Put(out, kind_.data(), kind_.size());
+    out = Put(out, ">", 1);
+    out = Put(out, value_.data(), value_.size());
     for (const Property& property : properties_) {
-        xml.append(kOpen).append(property.id).append(kMiddle);
-        xml.append(encoded_, property.offset, property.length).append(kClose);
+        out = Put(out, kOpen, sizeof kOpen - 1);
+        out = Put(out, text_.data() + property.id.offset, property.id.length);
+        out = Put(out, kMiddle, sizeof kMiddle - 1);
+        out = Put(out, text_.data() + property.encoded.offset, property.encoded.length);
+        out = Put(out, kClose, sizeof kClose - 1);
     }
-    xml.append("</").append(kind_).append(1, '>');
+    out = Put(out, "</", 2);
+    out = Put(out, kind_.data(), kind_.size());
+    Put(out, ">", 1);
     xml_.swap(xml);
     return xml_.c_str();
 }
@@ -219,24 +237,29 @@ void ASOBase::SetProperty(const char* id, IASObject* child)
     if (!id || !child)
         return;
     const char* xml = child->GetXML();
-    const std::size_t length = std::strlen(xml);
-    if (encoded_.capacity() == 0) {
+    const std::size_t idLength = std::strlen(id), length = std::strlen(xml);
+    if (properties_.capacity() == 0) {
         properties_.reserve(16);  // a pet object's 14 entries without regrowth
-        encoded_.reserve(1024);
+        text_.reserve(1024);
     }
-    auto at = std::lower_bound(properties_.begin(), properties_.end(), id,
-                               [](const Property& property, const char* key) {
-                                   return std::strcmp(property.id.c_str(), key) < 0;
-                               });
-    // A replaced text stays unused in `encoded_` until the value is destroyed.
-    const std::size_t offset = encoded_.size();
-    encoded_.append(xml, length);
-    if (at != properties_.end() && at->id == id) {
-        at->offset = offset;
-        at->length = length;
+    // Byte order of the ids, bytes compared as unsigned values.
+    auto before = [this, idLength, id](const Property& property, const char*) {
+        const int order = std::memcmp(text_.data() + property.id.offset, id,
+                                      std::min(property.id.length, idLength));
+        return order < 0 || (order == 0 && property.id.length < idLength);
+    };
+    auto at = std::lower_bound(properties_.begin(), properties_.end(), id, before);
+    // A replaced text stays unused in `text_` until the value is destroyed.
+    const Span encoded{text_.size(), length};
+    text_.append(xml, length);
+    if (at != properties_.end() && at->id.length == idLength &&
+        std::memcmp(text_.data() + at->id.offset, id, idLength) == 0) {
+        at->encoded = encoded;
         return;
     }
-    properties_.insert(at, Property{id, offset, length});
+    const Span name{text_.size(), idLength};
+    text_.append(id, idLength);
+    properties_.insert(at, Property{name, encoded});
 }
 
 void ASOBase::SetValue(std::int64_t value)

@@ -61,16 +61,18 @@ public:
 
 private:
     // id -> encoded value: an ordered map, one entry per id, in byte order of the ids. The
-    // entries sit in a sorted vector and their texts back to back in `encoded_` (a pet
-    // object has 14 entries, each set once): setting a property costs no allocation of its
-    // own.
-    struct Property {
-        std::string id;
-        std::size_t offset;  // of the encoded value in `encoded_`
+    // entries sit in a sorted vector and their texts back to back in `text_` (a pet object
+    // has 14 entries, each set once): setting a property costs no allocation of its own.
+    struct Span {
+        std::size_t offset;  // in `text_`
         std::size_t length;
     };
+    struct Property {
+        Span id;
+        Span encoded;
+    };
     std::vector<Property> properties_;
-    std::string encoded_;
+    std::string text_;
     std::string value_;
     std::string kind_;
     std::string xml_;
