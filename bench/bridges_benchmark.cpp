@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "example_pet.h"
 #include "host_interface.h"
 #include "lumarin_plugin.h"
 #include "pet_fields.h"
@@ -15,18 +16,11 @@
 
 namespace {
 
+// The worked example record under another id, with a title.
 PetInfo Pet(std::uint64_t petId)
 {
-    PetInfo pet{};
+    PetInfo pet = ExamplePet();
     pet.petid = petId;
-    std::strcpy(pet.petname, "Pip");
-    std::strcpy(pet.kivname, "Ann");
-    pet.petLevel = 12;
-    pet.vipFlag = 1;
-    pet.avatarVersion = 3;
-    pet.avatarnum = 2;
-    pet.avatarItems[0] = {5, 0, 1001};
-    pet.avatarItems[1] = {-1, 0, 7};
     pet.titleid = 7;
     return pet;
 }
