@@ -41,10 +41,11 @@ std::string FormatAvatarData(const PetInfo& record)
     std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
+        const AvatarItem& avatar = record.avatarItems[i];
         char code[8], number[8];  // "%d.%u#": at most "-128.65535#"
-        char* codeEnd = std::to_chars(code, code + sizeof code, int{record.avatarItems[i].code}).ptr;
+        char* codeEnd = std::to_chars(code, code + sizeof code, int{avatar.code}).ptr;
         char* numberEnd =
-            std::to_chars(number, number + sizeof number, unsigned{record.avatarItems[i].number}).ptr;
+            std::to_chars(number, number + sizeof number, unsigned{avatar.number}).ptr;
         text.append(code, codeEnd).append(1, '.').append(number, numberEnd).append(1, '#');
     }
     return text;

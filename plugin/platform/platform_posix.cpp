@@ -181,7 +181,8 @@ public:
     }
     bool Append(const char* text, std::size_t size) override
     {
-        return lseek(fd_, 0, SEEK_END) >= 0 && write(fd_, text, size) == static_cast<ssize_t>(size);
+        return lseek(fd_, 0, SEEK_END) >= 0 &&
+               write(fd_, text, size) == static_cast<ssize_t>(size);
     }
 
 private:
@@ -226,13 +227,16 @@ public:
             std::string text = Trimmed(line);
             if (!text.empty() && text[0] == '[') {
                 std::string::size_type end = text.find(']');
-                inSection = end != std::string::npos && SameName(Trimmed(text.substr(1, end - 1)), section);
+                inSection = end != std::string::npos &&
+                            SameName(Trimmed(text.substr(1, end - 1)), section);
                 continue;
             }
             std::string::size_type equals = text.find('=');
-            if (!inSection || equals == std::string::npos || !SameName(Trimmed(text.substr(0, equals)), key))
+            if (!inSection || equals == std::string::npos ||
+                !SameName(Trimmed(text.substr(0, equals)), key))
                 continue;
-            return static_cast<int>(std::strtol(Trimmed(text.substr(equals + 1)).c_str(), nullptr, 10));
+            std::string value = Trimmed(text.substr(equals + 1));
+            return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
         }
         return fallback;
     }
@@ -242,17 +246,18 @@ public:
     std::uint64_t ProcessStartTime() override
     {
         std::ifstream stat("/proc/self/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::string text((std::istreambuf_iterator<char>(stat)),
+                         std::istreambuf_iterator<char>());
         // Fields after the command name, which ends at the last ')'; the start time is
         // field 22, the 20th after it.
         std::istringstream fields(text.substr(text.rfind(')') + 2));
         std::string field;
         for (int i = 0; i < 20 && fields >> field; ++i) {
         }
-        const long ticks = sysconf(_SC_CLK_TCK);
+        const unsigned long long ticks = static_cast<unsigned long long>(sysconf(_SC_CLK_TCK));
         const unsigned long long started = std::strtoull(field.c_str(), nullptr, 10);
-        const long long seconds = BootTime() + static_cast<long long>(started / static_cast<unsigned long long>(ticks));
-        const long long hundredths = static_cast<long long>(started % static_cast<unsigned long long>(ticks)) * 100 / ticks;
+        const long long seconds = BootTime() + static_cast<long long>(started / ticks);
+        const long long hundredths = static_cast<long long>(started % ticks * 100 / ticks);
         std::tm local{};
         time_t when = static_cast<time_t>(seconds);
         localtime_r(&when, &local);

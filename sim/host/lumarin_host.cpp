@@ -76,9 +76,8 @@ bool Play(const std::string& line, simhost::SubstituteHost& host, std::string& e
     if (command == "flash") {
         handled = host.flashEngine.MovieCall(method, argument);
     } else if (method == "Lumarin_GetPetInfo") {
-        handled = host.browserEngine.PageCall(
-            method, {{simhost::PageValue::Int64,
-                      static_cast<std::int64_t>(std::strtoull(argument.c_str(), nullptr, 10)), ""}});
+        auto petId = static_cast<std::int64_t>(std::strtoull(argument.c_str(), nullptr, 10));
+        handled = host.browserEngine.PageCall(method, {{simhost::PageValue::Int64, petId, ""}});
     } else {  // a page passes the id text and a second argument, 0
         handled = host.browserEngine.PageCall(
             method, {{simhost::PageValue::Text, 0, argument}, {simhost::PageValue::Int32, 0, ""}});
