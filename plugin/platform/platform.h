@@ -36,7 +36,8 @@ public:
     // reads it (names case-insensitive); `fallback` when the file or key is missing.
     virtual int ReadIniInt(const std::string& file, const char* section, const char* key,
                            int fallback) = 0;
-    // A line for the debugger (OutputDebugStringA; standard error on POSIX).
+    // A line for the debugger (OutputDebugStringA, and standard error when the process has
+    // one; standard error on POSIX).
     virtual void DebugOutput(const char* line) = 0;
     // The process creation time as a local file time (100 ns units since 1601-01-01).
     virtual std::uint64_t ProcessStartTime() = 0;

@@ -110,7 +110,16 @@ public:
         return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, file.c_str()));
     }
 
-    void DebugOutput(const char* line) override { OutputDebugStringA(line); }
+    void DebugOutput(const char* line) override
+    {
+        OutputDebugStringA(line);
+        // A console host (lumarin-host) shows it on standard error too; a windowed client
+        // has no standard error.
+        HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD written = 0;
+        if (error && error != INVALID_HANDLE_VALUE)
+            WriteFile(error, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
+    }
 
     std::uint64_t ProcessStartTime() override
     {

@@ -111,9 +111,17 @@ TEST_F(LumarinHostPets, TraceLinesReachTheSharedLogFile)
     fs::create_directories(Root() / "Log");
 
     testsupport::Child child;
-    ASSERT_TRUE(child.Start(host.string(), {}));
+    ASSERT_TRUE(child.Start(host.string(), {}, {}, true));  // standard error read too
     child.CloseInput();
+    std::vector<std::string> errors;
+    for (std::string line = child.ReadLine(); !line.empty(); line = child.ReadLine())
+        errors.push_back(line);
     EXPECT_EQ(child.Wait(), 0);
+    ASSERT_EQ(errors.size(), 2u);  // the trace lines, also on standard error
+    EXPECT_NE(errors[0].find(" TRACE:CLumarinPlugin:: PreInitialize() result=1"),
+              std::string::npos);
+    EXPECT_NE(errors[1].find(" TRACE:CLumarinPlugin:: Initialize() pluginname=lumarin result=1"),
+              std::string::npos);
 
     const std::string log = ReadText(Root() / "Log" / "Log.log");
     ASSERT_GT(log.size(), 8u);  // the run's 8-byte header, then the lines
