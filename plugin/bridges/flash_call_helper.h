@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -65,11 +66,15 @@ protected:
     {
         if (!center_ || !name)
             return;
-        methods_.erase(name);
+        auto found = methods_.find(name);
+        if (found != methods_.end())
+            methods_.erase(found);
         center_->UnregisterFlashMethod(name, this);
     }
 
-    std::map<std::string, MethodEntry> methods_;
+    // Looked up by the caller's text without copying it (std::less<>), so routing a call
+    // and unregistering allocate nothing.
+    std::map<std::string, MethodEntry, std::less<>> methods_;
     std::uint32_t callerFilter_ = 0;     // 0 takes calls from every caller
     IFlashAPICenter* center_ = nullptr;  // the host's; borrowed
 };

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include "host_interface.h"
 #include "pet_fields.h"
@@ -68,6 +69,11 @@ std::string Decimal(T value)
     char text[24];
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
+
+struct FreeBstr {
+    void operator()(OLECHAR* text) const { SysFreeString(text); }
+};
+using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
 
 // The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
 // "\u2029"; null when memory runs out.
@@ -228,20 +234,18 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
             return;
         const PetInfo* record = list->records;
         for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
-            BSTR converted =
-                lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread);
-            if (!converted)
+            // Both texts are freed however the call ends, running out of memory included.
+            OwnedBstr converted(
+                lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread));
+            OwnedBstr text(converted ? EscapeLineSeparators(converted.get()) : nullptr);
+            if (!text)
                 return;  // a failed conversion ends this delivery
             VARIANT argument;
             VariantInit(&argument);
             argument.vt = VT_BSTR;
-            argument.bstrVal = EscapeLineSeparators(converted);
-            SysFreeString(converted);
-            if (!argument.bstrVal)
-                return;
+            argument.bstrVal = text.get();
             DISPPARAMS one = {&argument, nullptr, 1, 0};
             CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackSuc", &one);
-            VariantClear(&argument);
         }
     } catch (const std::exception&) {
         // this delivery ends here; nothing may leave a host call

@@ -1,18 +1,12 @@
 #include "host_interface.h"
 
-bool LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
-                         const char* interfaceName, void*& slot)
+void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
+                          const char* interfaceName)
 {
-    if (slot)
-        return true;
     IPlugin* component = helper.QueryComponent(componentId, nullptr);
-    if (!component)
-        return false;
     void* found = nullptr;
-    if (!component->GetInterface(interfaceName, &found))
-        return false;
-    slot = found;
-    return true;
+    // A true answer is taken as it is, as the host promises a pointer with it.
+    return component && component->GetInterface(interfaceName, &found) ? found : nullptr;
 }
 
 HostInterfaceCache& HostInterfaces()

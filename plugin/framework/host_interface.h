@@ -6,22 +6,20 @@
 
 class ILumarin;
 
-// Looks `componentId` up from `helper` and asks it for `interfaceName`. A filled `slot` is
-// used as it is; a success fills it, a failure leaves it empty so the next use looks again.
-bool LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
-                         const char* interfaceName, void*& slot);
+// Looks `componentId` up from `helper` and asks it for `interfaceName`; null when either
+// is not found.
+void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
+                          const char* interfaceName);
 
+// A filled `slot` is used as it is; a successful lookup fills it, a failed one leaves it
+// empty so the next use looks again.
 template <class Interface>
 bool GetHostInterface(TInterfaceHelper& helper, const char* componentId,
                       const char* interfaceName, Interface*& slot)
 {
-    if (slot)
-        return true;
-    void* found = nullptr;
-    if (!LookUpHostInterface(helper, componentId, interfaceName, found))
-        return false;
-    slot = static_cast<Interface*>(found);
-    return true;
+    if (!slot)
+        slot = static_cast<Interface*>(LookUpHostInterface(helper, componentId, interfaceName));
+    return slot != nullptr;
 }
 
 // The module-wide caches: filled on first success, kept for the life of the library and

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "platform.h"
 
@@ -110,7 +111,9 @@ const std::string& GetLogFilePath()
     return state.path;
 }
 
-void WriteLogFile(const std::string& line)
+namespace {
+
+void AppendToLogFile(const char* line)
 {
     LogFileState& state = State();
     Platform& platform = CurrentPlatform();
@@ -133,7 +136,18 @@ void WriteLogFile(const std::string& line)
         if (!file->ReadStart(found, sizeof found) || std::memcmp(found, header, 8) != 0)
             file->ResetTo(header, sizeof header);
     }
-    file->Append(line.data(), line.size());
+    file->Append(line, std::strlen(line));
+}
+
+}  // namespace
+
+void WriteLogFile(const char* line)
+{
+    try {
+        AppendToLogFile(line);
+    } catch (const std::exception&) {
+        // the line still went to the debugger; the file misses it
+    }
 }
 
 void ResetLogFileState()

@@ -13,8 +13,9 @@ std::string DebugIniPath(std::size_t capacity);
 
 // Appends `line` to the log file as "Log2File" in section "Base" says: 0 no file, 1 one
 // file per process run, 2 "Log.log" reset at each new run; other values no file. The Log
-// folder is never created; a file that cannot be opened is skipped silently.
-void WriteLogFile(const std::string& line);
+// folder is never created; a file that cannot be opened (or memory that runs out) skips the
+// file silently.
+void WriteLogFile(const char* line);
 // The log file's path for the current mode; "" for a mode without file.
 const std::string& GetLogFilePath();
 // The process creation time as a local file time.

@@ -4,9 +4,11 @@
 // The switches come from section "Lumarin" of "Config\Debug.ini" beside the executable.
 #pragma once
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -44,10 +46,15 @@ public:
         va_start(arguments, format);
         std::vsnprintf(message, sizeof message, pattern, arguments);
         va_end(arguments);
-        std::string line = std::string(time) + " " + message;
-        if (line.size() > kLineCapacity - 1)
-            line.resize(kLineCapacity - 1);  // cut silently, closing "\r\n" included
-        lumarin::CurrentPlatform().DebugOutput(line.c_str());
+        // "<time> <message>", cut silently at 1,022 characters, closing "\r\n" included.
+        char line[kLineCapacity];
+        std::size_t used = std::strlen(time);
+        std::memcpy(line, time, used);
+        line[used++] = ' ';
+        const std::size_t length = std::min(std::strlen(message), sizeof line - 1 - used);
+        std::memcpy(line + used, message, length);
+        line[used + length] = '\0';
+        lumarin::CurrentPlatform().DebugOutput(line);
         lumarin::WriteLogFile(line);
     }
 

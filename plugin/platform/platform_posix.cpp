@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -82,6 +83,8 @@ bool Convert(const char* to, const char* from, const char* in, std::size_t inByt
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
+    // Closed however the conversion ends, running out of memory included.
+    std::unique_ptr<void, int (*)(iconv_t)> closer(cd, iconv_close);
     out.clear();
     std::vector<char> buffer(inBytes * 3 + 16);
     char* source = const_cast<char*>(in);
@@ -100,7 +103,6 @@ bool Convert(const char* to, const char* from, const char* in, std::size_t inByt
         inBytes -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return true;
 }
 

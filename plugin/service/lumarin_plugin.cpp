@@ -1,6 +1,7 @@
 #include "lumarin_plugin.h"
 
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "host_interface.h"
@@ -31,7 +32,13 @@ BOOL32 CLumarinPlugin::PreInitialize()
 
 BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
 {
-    BOOL32 result = Start(parent, name);
+    BOOL32 result = 0;
+    try {
+        result = Start(parent, name);
+    } catch (const std::exception&) {
+        // out of memory registering the bridges or copying the name: the start failed, and
+        // nothing may leave a host call
+    }
     Trace("Initialize() pluginname=%s result=%d", name ? name : "(null)", result);
     return result;
 }
@@ -42,11 +49,7 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
         return 0;
     if (parent)
         SetPlugin(parent);
-    try {
-        pluginName_ = name;
-    } catch (const std::bad_alloc&) {
-        return 0;  // nothing may leave a host call
-    }
+    pluginName_ = name;
     petInfoCache_.Clear();
     flashApi_.Init(this);
     jsApi_.Init(this);

@@ -17,8 +17,6 @@ public:
     std::int32_t GetCachedPetInfo(std::uint64_t petId, PetInfo* out) const;
     std::int32_t GetCachedPetInfoList(PetInfoList* list) const;
 
-    std::size_t Size() const { return records_.size(); }
-
 private:
     std::map<std::uint64_t, PetInfo> records_;
 };

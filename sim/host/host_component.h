@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -29,7 +30,7 @@ public:
     }
 
 private:
-    std::map<std::string, IPlugin*> components_;
+    std::map<std::string, IPlugin*, std::less<>> components_;  // found without copies
 };
 
 // A plug-in of the host's tree: a name, a parent, an optional container, and the
@@ -82,7 +83,7 @@ private:
     std::string name_;
     IPlugin* parent_;
     IComponentContainer* container_ = nullptr;
-    std::map<std::string, void*> interfaces_;
+    std::map<std::string, void*, std::less<>> interfaces_;
 };
 
 }  // namespace simhost

@@ -1,22 +1,21 @@
 #include "substitute_host.h"
 
+#include <utility>
+
 namespace simhost {
 
 SubstituteHost::SubstituteHost(HostOptions options) : options_(options)
 {
     root.SetComponentContainer(&container_);
-    if (options_.onlineManager)
-        container_.Add("onlinemanager", &onlineManager);
-    if (options_.mainLogicLoader)
-        container_.Add("mainlogicpluginloader", &mainLogicLoader);
-    if (options_.flashEngine)
-        container_.Add("flashengine", &flashEngine);
-    if (options_.browserEngine)
-        container_.Add("browserengine", &browserEngine);
-    if (options_.phasesLogic)
-        container_.Add("phaseslogic", &phasesLogic);
-    if (options_.titleSystem)
-        container_.Add("kivpettitlesystem", &titleSystem);
+    const std::pair<bool, HostComponent*> components[] = {
+        {options_.onlineManager, &onlineManager}, {options_.mainLogicLoader, &mainLogicLoader},
+        {options_.flashEngine, &flashEngine},     {options_.browserEngine, &browserEngine},
+        {options_.phasesLogic, &phasesLogic},     {options_.titleSystem, &titleSystem},
+    };
+    for (const auto& [present, component] : components) {
+        if (present)  // each component is registered under its own name
+            container_.Add(component->GetPluginName(), component);
+    }
 }
 
 SubstituteHost::~SubstituteHost()
