@@ -1,12 +1,13 @@
 // The cleaning pass: collect, select, then delete unreferenced scene files and stale
-// resources. Every deletion stays strictly inside "<installation>/common/petsoc".
+// resources. Every deletion is made below an open "<installation>/common/petsoc", through
+// folders opened without following links, so it stays strictly inside that folder.
 #include <cstdlib>
 
-#include "folder_tree.h"
 #include "format_path.h"
 #include "platform.h"
 #include "resource_cleaner.h"
 #include "resource_paths.h"
+#include "rooted_remover.h"
 
 namespace cleaner {
 
@@ -45,18 +46,14 @@ constexpr StaleCategory kStaleCategories[] = {
     {"StaticRes", StaleAction::ZipOnly},
 };
 
-// Deletes files and folder trees, but only strictly inside the resource folder.
+// Applies the categories' actions through one remover rooted at "common/petsoc".
 class Purger {
 public:
-    explicit Purger(std::string root) : root_(std::move(root)) {}
+    explicit Purger(const std::string& petsoc) : remover_(petsoc, /*pause=*/false) {}
 
-    void DeleteOne(const std::string& path) const
-    {
-        if (IsDeletableBelow(root_, path))
-            platform_.RemoveFile(path);
-    }
+    void DeleteOne(const std::string& path) { remover_.RemoveFileAt(path, false); }
 
-    void DeleteZipOf(const std::string& path) const
+    void DeleteZipOf(const std::string& path)
     {
         char zip[kPathCapacity];
         if (FormatPath(zip, sizeof zip, "%s.zip", path.c_str()))
@@ -64,27 +61,14 @@ public:
     }
 
     // "main.swf" gives "main.zip"; a path without any "." has no such companion.
-    void DeleteMainZipOf(const std::string& path) const
+    void DeleteMainZipOf(const std::string& path)
     {
         std::string::size_type dot = path.rfind('.');
         if (dot != std::string::npos)
             DeleteZipOf(path.substr(0, dot));
     }
 
-    void RemoveTree(const std::string& path) const
-    {
-        if (!IsDeletableBelow(root_, path))
-            return;
-        std::string folder = path;
-        while (!folder.empty() && folder.back() == platform_.Separator())
-            folder.pop_back();
-        if (platform_.IsLink(folder))
-            platform_.RemoveLink(folder);  // the link goes, never what it points to
-        else
-            RemoveFolderTree(path, false);
-    }
-
-    void Apply(StaleAction action, const std::string& path) const
+    void Apply(StaleAction action, const std::string& path)
     {
         switch (action) {
         case StaleAction::File:
@@ -96,7 +80,7 @@ public:
             break;
         case StaleAction::ZipAndTree:
             DeleteZipOf(path);
-            RemoveTree(path);
+            remover_.RemoveTreeAt(path);
             break;
         case StaleAction::ZipOnly:
             DeleteZipOf(path);
@@ -105,8 +89,7 @@ public:
     }
 
 private:
-    std::string root_;
-    Platform& platform_ = CurrentPlatform();
+    RootedRemover remover_;
 };
 
 }  // namespace
@@ -165,7 +148,7 @@ void CResourceCleaner::CollectFiles(const std::string& folder)
 void CResourceCleaner::SelectUnreferenced()
 {
     for (auto it = scannedFiles.begin(); it != scannedFiles.end();) {
-        if (keepFiles.count(*it)) {
+        if (IsKept(*it)) {
             ++it;
             continue;
         }
@@ -179,7 +162,7 @@ void CResourceCleaner::DeleteUnreferenced()
     std::string petsoc;
     if (!PetsocFolder(petsoc))
         return;
-    Purger purger(petsoc);
+    Purger purger(petsoc);  // file attributes are left as they are
     for (const std::string& path : deleteFiles)
         purger.DeleteOne(path);
 }

@@ -1,74 +1,63 @@
 #include "folder_tree.h"
 
-#include "format_path.h"
-#include "platform.h"
+#include <memory>
+#include <vector>
 
 namespace cleaner {
 
 namespace {
 
-bool IsDotEntry(const std::string& name)
+std::vector<DirEntry> EntriesOf(Folder& folder)
 {
-    return name == "." || name == "..";
+    std::vector<DirEntry> entries;
+    folder.List([&entries](const DirEntry& entry) { entries.push_back(entry); });
+    return entries;
 }
 
-void RemoveOneFile(Platform& platform, const std::string& path, bool pause)
+void EmptyFolder(Folder& folder, bool pause)
 {
-    if (!platform.IsReadWrite(path))
-        platform.MakeReadWrite(path);
-    platform.RemoveFile(path);
-    if (pause)
-        platform.PauseMilliseconds(2);
+    Platform& platform = CurrentPlatform();
+    // Listed first, then deleted: no listing stays open while the walk goes deeper.
+    for (const DirEntry& entry : EntriesOf(folder)) {
+        if (entry.kind == EntryKind::Directory) {
+            RemoveFolderTree(folder, entry, pause);
+            continue;
+        }
+        folder.RemoveEntry(entry.name, /*clearReadOnly=*/true);
+        if (pause)
+            platform.PauseMilliseconds(2);
+    }
+}
+
+std::uint64_t SumBelow(Folder& folder, std::uint64_t total)
+{
+    for (const DirEntry& entry : EntriesOf(folder)) {
+        if (entry.kind != EntryKind::Directory) {
+            total += entry.size;
+            continue;
+        }
+        if (std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Read))
+            total = SumBelow(*child, total);
+    }
+    return total;
 }
 
 }  // namespace
 
-bool RemoveFolderTree(const std::string& folder, bool pause)
+bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
 {
-    Platform& platform = CurrentPlatform();
-    const char separator = platform.Separator();
-    platform.ForEachEntry(folder + separator + "*.*", [&](const DirEntry& entry) {
-        if (IsDotEntry(entry.name))
-            return;
-        std::string child = folder + separator + entry.name;
-        switch (entry.kind) {
-        case EntryKind::Directory:
-            RemoveFolderTree(child, pause);
-            break;
-        case EntryKind::Link:
-            platform.RemoveLink(child);
-            if (pause)
-                platform.PauseMilliseconds(2);
-            break;
-        case EntryKind::File:
-            RemoveOneFile(platform, child, pause);
-            break;
-        }
-    });
-    platform.RemoveEmptyFolder(folder);
+    std::unique_ptr<Folder> folder = parent.OpenSubfolder(entry, FolderAccess::Delete);
+    if (!folder)
+        return true;
+    EmptyFolder(*folder, pause);
+    parent.RemoveSubfolder(std::move(folder), entry.name);
     return true;
 }
 
 std::uint64_t SumFileSizes(const std::string& folder, std::uint64_t total)
 {
-    Platform& platform = CurrentPlatform();
-    const char separator = platform.Separator();
-    char pattern[kPathCapacity];
-    if (!FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
-        return total;
-    platform.ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (IsDotEntry(entry.name))
-            return;
-        if (entry.kind != EntryKind::Directory) {
-            total += entry.size;
-            return;
-        }
-        char child[kPathCapacity];
-        if (FormatPath(child, sizeof child, "%s%c%s", folder.c_str(), separator,
-                       entry.name.c_str()))
-            total = SumFileSizes(child, total);
-    });
-    return total;
+    std::unique_ptr<Folder> root = CurrentPlatform().OpenRoot(folder, FolderAccess::Read);
+    return root ? SumBelow(*root, total) : total;
 }
 
 }  // namespace cleaner

@@ -8,6 +8,7 @@
 #include "format_path.h"
 #include "platform.h"
 #include "resource_cleaner.h"
+#include "rooted_remover.h"
 
 namespace cleaner {
 
@@ -42,9 +43,11 @@ void RemoveClientFolder()
         return;
     const char separator = CurrentPlatform().Separator();
     char folder[kClientFolderCapacity];
+    // Only the all-users folder is opened as set up: "Halvern" and "Moravel" are never
+    // followed, so a link there leads nowhere (a linked "Moravel" goes as a link).
     if (FormatPath(folder, sizeof folder, "%s%cHalvern%cMoravel", base.c_str(), separator,
                    separator))
-        RemoveFolderTree(folder, true);
+        RootedRemover(base, /*pause=*/true).RemoveTreeAt(folder);
 }
 
 }  // namespace
@@ -53,6 +56,8 @@ void RunCleaner(CResourceCleaner& resourceCleaner)
 {
     if (!IsProcessRunning(kClientMarker))
         RemoveClientFolder();
+    if (GetModuleDir().empty())
+        return;  // an unknown installation folder must not become the drive's root
     resourceCleaner.Run();
     WriteUsedSpace(SumFileSizes(GetModuleDir(), 0));
 }

@@ -24,6 +24,7 @@ void WriteUsedSpace(std::uint64_t total);
 // The main sequence: without a running client, removes "<all-users data>\Halvern\Moravel"
 // (skipped when the all-users folder is unknown or the path does not fit); then runs the
 // cleaning pass of `resourceCleaner`; then records the size of the installation folder.
+// Both of those are skipped when the installation folder is unknown.
 void RunCleaner(CResourceCleaner& resourceCleaner);
 
 }  // namespace cleaner

@@ -2,13 +2,14 @@
 //
 // Core code reaches the system only through `CurrentPlatform()`, so tests can install a
 // fake with `UsePlatform`. Paths are narrow texts joined with `Separator()`: '\' on
-// Windows, '/' on POSIX. No function here follows a link or reparse point, and none
-// reports an error beyond its boolean result.
+// Windows, '/' on POSIX. Reading by path may follow links; deleting and summing go through
+// `Folder`, which never does. Nothing reports an error beyond its boolean result.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,52 @@ namespace cleaner {
 
 enum class EntryKind { File, Directory, Link };
 
-// One folder entry as the enumeration reports it. A link (symbolic link, junction or
-// other reparse point) is always reported as `Link`, whatever it points to; its size is
-// the link's own, never its target's.
+// One folder entry as its folder reports it. A link (symbolic link, junction or other
+// reparse point) is always reported as `Link`, whatever it points to; its size is the
+// link's own, never its target's. `device` and `inode` identify what was listed where the
+// system offers that (POSIX), so that a folder swapped after listing is not entered.
 struct DirEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
     std::uint64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// What an open folder is for: reading, or also deleting what it holds and itself.
+enum class FolderAccess { Read, Delete };
+
+// An open folder: every call is relative to it, names are single steps (never paths), and
+// nothing below it is ever reached through a link. While it is open, the folder cannot be
+// renamed or replaced where the system allows that guard (Windows: held without delete
+// sharing). Closing it is destroying it.
+class Folder {
+public:
+    virtual ~Folder() = default;
+
+    // Calls `visit` for each entry other than "." and "..". False when it cannot be listed.
+    virtual bool List(const std::function<void(const DirEntry&)>& visit) = 0;
+
+    // What `name` is, without following a link. False when there is no such entry.
+    virtual bool Lookup(const std::string& name, DirEntry& entry) = 0;
+
+    // Opens the subfolder `entry` (as listed or looked up here). Null when it is no
+    // folder of its own any more (a link, replaced since it was listed, resolving elsewhere)
+    // or cannot be opened.
+    virtual std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry,
+                                                  FolderAccess access) = 0;
+
+    // Deletes the file or link `name` itself: never a folder, never what a link points to.
+    // With `clearReadOnly`, a read-only file is made writable first (Windows; POSIX deletes
+    // without regard to the file's own permissions). False when it stays.
+    //   Windows: the entry is opened as itself and deleted through that handle, and only
+    //   when the handle resolves to the parent's own path plus `name` (under Wine a Unix
+    //   link opens as its target: it is left in place).
+    virtual bool RemoveEntry(const std::string& name, bool clearReadOnly) = 0;
+
+    // Deletes `child`, opened here as `name` with FolderAccess::Delete, once it is empty;
+    // the child is closed either way. False when it stays.
+    virtual bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) = 0;
 };
 
 class Platform {
@@ -52,19 +92,9 @@ public:
     // True when `path` names an existing folder (links followed, as the system resolves it).
     virtual bool IsDirectory(const std::string& path) = 0;
 
-    // True when `path` itself is a link (symbolic link, junction or other reparse point).
-    virtual bool IsLink(const std::string& path) = 0;
-
-    // True when the file exists and is readable and writable; false also when missing.
-    virtual bool IsReadWrite(const std::string& path) = 0;
-    // Gives the file read and write permission for its owner.
-    virtual void MakeReadWrite(const std::string& path) = 0;
-    // Deletes a file. False when it stays.
-    virtual bool RemoveFile(const std::string& path) = 0;
-    // Deletes a link itself, whether it points to a file or a folder, never its target.
-    virtual bool RemoveLink(const std::string& path) = 0;
-    // Deletes a folder that is empty. False when it stays.
-    virtual bool RemoveEmptyFolder(const std::string& path) = 0;
+    // Opens the folder `path` as it is set up, links followed: the root of a walk.
+    // Null when it is no folder or cannot be opened.
+    virtual std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess access) = 0;
 
     virtual void PauseMilliseconds(unsigned milliseconds) = 0;
 

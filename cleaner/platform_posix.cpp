@@ -81,6 +81,102 @@ bool MatchesPattern(const std::string& wildcard, const char* name)
     return fnmatch(wildcard.c_str(), name, FNM_CASEFOLD | FNM_NOESCAPE) == 0;
 }
 
+EntryKind KindOf(const struct stat& info)
+{
+    if (S_ISLNK(info.st_mode))
+        return EntryKind::Link;
+    return S_ISDIR(info.st_mode) ? EntryKind::Directory : EntryKind::File;
+}
+
+DirEntry EntryOf(const char* name, const struct stat& info)
+{
+    DirEntry entry;
+    entry.name = name;
+    entry.kind = KindOf(info);
+    entry.size = static_cast<std::uint64_t>(info.st_size);
+    entry.device = static_cast<std::uint64_t>(info.st_dev);
+    entry.inode = static_cast<std::uint64_t>(info.st_ino);
+    return entry;
+}
+
+// An open folder: a directory stream whose descriptor every call works relative to.
+class PosixFolder : public Folder {
+public:
+    // Takes over `fd` (closing it on failure); null when it is -1 or no folder.
+    static std::unique_ptr<Folder> Adopt(int fd)
+    {
+        if (fd < 0)
+            return nullptr;
+        DIR* dir = fdopendir(fd);
+        if (!dir) {
+            close(fd);
+            return nullptr;
+        }
+        return std::unique_ptr<Folder>(new PosixFolder(dir));
+    }
+
+    ~PosixFolder() override { closedir(dir_); }
+
+    bool List(const std::function<void(const DirEntry&)>& visit) override
+    {
+        rewinddir(dir_);
+        while (dirent* found = readdir(dir_)) {
+            if (IsDotName(found->d_name))
+                continue;
+            struct stat info;
+            if (fstatat(dirfd(dir_), found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+                visit(EntryOf(found->d_name, info));
+        }
+        return true;
+    }
+
+    bool Lookup(const std::string& name, DirEntry& entry) override
+    {
+        struct stat info;
+        if (fstatat(dirfd(dir_), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        entry = EntryOf(name.c_str(), info);
+        return true;
+    }
+
+    // Entered only when the folder opened is the one listed: same device and inode.
+    std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess) override
+    {
+        int fd = openat(dirfd(dir_), entry.name.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat info;
+        if (fd >= 0 && (fstat(fd, &info) != 0 ||
+                        static_cast<std::uint64_t>(info.st_dev) != entry.device ||
+                        static_cast<std::uint64_t>(info.st_ino) != entry.inode)) {
+            close(fd);
+            return nullptr;
+        }
+        return Adopt(fd);
+    }
+
+    // unlinkat without AT_REMOVEDIR refuses folders and removes a link as itself.
+    bool RemoveEntry(const std::string& name, bool) override
+    {
+        return unlinkat(dirfd(dir_), name.c_str(), 0) == 0;
+    }
+
+    bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
+    {
+        child.reset();
+        return unlinkat(dirfd(dir_), name.c_str(), AT_REMOVEDIR) == 0;
+    }
+
+private:
+    explicit PosixFolder(DIR* dir) : dir_(dir) {}
+
+    static bool IsDotName(const char* name)
+    {
+        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    }
+
+    DIR* dir_;
+};
+
 class PosixPlatform : public Platform {
 public:
     char Separator() const override { return '/'; }
@@ -113,7 +209,8 @@ public:
     {
         char path[4096];
         ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        if (length <= 0)
+        // A name that filled the buffer may have been cut: no folder can be trusted from it.
+        if (length <= 0 || length >= static_cast<ssize_t>(sizeof path - 1))
             return std::string();
         path[length] = '\0';
         return path;
@@ -137,13 +234,7 @@ public:
             // Relative to the open folder: no path walk per entry, and links not followed.
             if (fstatat(dirfd(dir), found->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            DirEntry entry;
-            entry.name = found->d_name;
-            entry.kind = S_ISLNK(info.st_mode)  ? EntryKind::Link
-                         : S_ISDIR(info.st_mode) ? EntryKind::Directory
-                                                 : EntryKind::File;
-            entry.size = static_cast<std::uint64_t>(info.st_size);
-            visit(entry);
+            visit(EntryOf(found->d_name, info));
         }
         closedir(dir);
         return true;
@@ -155,32 +246,9 @@ public:
         return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
-    bool IsLink(const std::string& path) override
+    std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess) override
     {
-        struct stat info;
-        return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-    }
-
-    bool IsReadWrite(const std::string& path) override
-    {
-        return access(path.c_str(), R_OK | W_OK) == 0;
-    }
-
-    void MakeReadWrite(const std::string& path) override
-    {
-        struct stat info;
-        // Never through a link: only a regular file's own permissions change.
-        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            chmod(path.c_str(), S_IRUSR | S_IWUSR);
-    }
-
-    bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0; }
-
-    bool RemoveLink(const std::string& path) override { return unlink(path.c_str()) == 0; }
-
-    bool RemoveEmptyFolder(const std::string& path) override
-    {
-        return rmdir(path.c_str()) == 0;
+        return PosixFolder::Adopt(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
 
     void PauseMilliseconds(unsigned milliseconds) override

@@ -1,17 +1,216 @@
-// Win32 implementation of the cleaner's platform layer (narrow-character calls).
+// Win32 implementation of the cleaner's platform layer (narrow-character calls). Deleting
+// by handle needs Windows Vista or later.
 #include "platform.h"
 
 #include <windows.h>
-#include <io.h>
 #include <shlobj.h>
-#include <sys/stat.h>
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#include "entry_verdict.h"
 
 namespace cleaner {
 
 namespace {
+
+constexpr DWORD kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Entries are opened as themselves: a reparse point is not followed, and a folder opens too.
+constexpr DWORD kOpenAsItself = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+
+// Where `handle` resolves to ("\\?\C:\..."); empty when the system cannot tell.
+std::string FinalPathOf(HANDLE handle)
+{
+    std::string path(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD length = GetFinalPathNameByHandleA(handle, &path[0], static_cast<DWORD>(path.size()),
+                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(length + 1, '\0');
+    }
+    return std::string();
+}
+
+// The name in the ANSI code page; false when it has no exact ANSI form (it could not be
+// opened by that name: it is left alone).
+bool NarrowName(const WCHAR* wide, std::size_t length, std::string& name)
+{
+    if (length == 0)
+        return false;
+    BOOL lossy = FALSE;
+    // No best-fit letters: a name that has no exact ANSI form must show as lossy.
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(length),
+                                   nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy)
+        return false;
+    name.assign(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(length), &name[0],
+                        size, nullptr, nullptr);
+    return true;
+}
+
+EntryKind KindOf(DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return EntryKind::Link;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
+}
+
+bool MarkForDeletion(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// An open folder. Its children are named from the path its handle resolves to, and it is
+// held without delete sharing, so nobody can rename or replace it while it is open.
+class Win32Folder : public Folder {
+public:
+    Win32Folder(HANDLE handle, std::string finalPath)
+        : handle_(handle), finalPath_(std::move(finalPath))
+    {
+    }
+    ~Win32Folder() override { CloseHandle(handle_); }
+
+    // Listed through the handle itself: a search by name would be refused while the folder
+    // is held with delete access, and could be led elsewhere.
+    bool List(const std::function<void(const DirEntry&)>& visit) override
+    {
+        std::vector<char> buffer(64 * 1024);
+        FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
+        bool listed = false;
+        while (GetFileInformationByHandleEx(handle_, request, buffer.data(),
+                                            static_cast<DWORD>(buffer.size()))) {
+            request = FileIdBothDirectoryInfo;
+            listed = true;
+            for (DWORD offset = 0;;) {
+                const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(&buffer[offset]);
+                DirEntry entry;
+                if (NarrowName(info->FileName, info->FileNameLength / sizeof(WCHAR), entry.name) &&
+                    entry.name != "." && entry.name != "..") {
+                    entry.kind = KindOf(info->FileAttributes);
+                    entry.size = static_cast<std::uint64_t>(info->EndOfFile.QuadPart);
+                    visit(entry);
+                }
+                if (info->NextEntryOffset == 0)
+                    break;
+                offset += info->NextEntryOffset;
+            }
+        }
+        return listed || GetLastError() == ERROR_NO_MORE_FILES;
+    }
+
+    bool Lookup(const std::string& name, DirEntry& entry) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!IsPlainName(name) ||
+            !GetFileAttributesExA(ChildPath(name).c_str(), GetFileExInfoStandard, &data))
+            return false;
+        entry = DirEntry{};
+        entry.name = name;
+        entry.kind = KindOf(data.dwFileAttributes);
+        entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return true;
+    }
+
+    // Held without delete sharing while the walk works inside it; with delete access when
+    // it is to be deleted through this very handle (a second such open would be refused).
+    std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess access) override
+    {
+        DWORD rights = kListAccess | (access == FolderAccess::Delete ? DELETE : 0);
+        OpenedEntry opened;
+        HANDLE handle = OpenChild(entry.name, rights, FILE_SHARE_READ | FILE_SHARE_WRITE, opened);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        if (JudgeOpenedEntry(opened) != EntryVerdict::Folder) {
+            CloseHandle(handle);
+            return nullptr;
+        }
+        return std::unique_ptr<Folder>(new Win32Folder(handle, opened.finalPath));
+    }
+
+    bool RemoveEntry(const std::string& name, bool clearReadOnly) override
+    {
+        OpenedEntry opened;
+        HANDLE handle = OpenChild(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  kShareAll, opened);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        EntryVerdict verdict = JudgeOpenedEntry(opened);
+        bool removed = false;
+        if (verdict == EntryVerdict::File || verdict == EntryVerdict::Link) {
+            if (verdict == EntryVerdict::File && clearReadOnly &&
+                (opened.attributes & FILE_ATTRIBUTE_READONLY))
+                ClearReadOnly(handle, opened.attributes);
+            removed = MarkForDeletion(handle);
+        }
+        CloseHandle(handle);
+        return removed;
+    }
+
+    bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string&) override
+    {
+        // The child was judged a folder of its own when opened and held ever since.
+        bool removed = MarkForDeletion(static_cast<Win32Folder&>(*child).handle_);
+        child.reset();  // the folder goes when its last handle closes
+        return removed;
+    }
+
+private:
+    std::string ChildPath(const std::string& name) const
+    {
+        return finalPath_.back() == '\\' ? finalPath_ + name : finalPath_ + '\\' + name;
+    }
+
+    // A single step: no separator, no wildcard, not "." or "..".
+    static bool IsPlainName(const std::string& name)
+    {
+        return !name.empty() && name != "." && name != ".." &&
+               name.find_first_of("\\/:*?") == std::string::npos;
+    }
+
+    // Opens the entry `name` as itself and gathers what the decision needs.
+    HANDLE OpenChild(const std::string& name, DWORD rights, DWORD share, OpenedEntry& opened)
+    {
+        if (!IsPlainName(name))
+            return INVALID_HANDLE_VALUE;
+        HANDLE handle = CreateFileA(ChildPath(name).c_str(), rights, share, nullptr,
+                                    OPEN_EXISTING, kOpenAsItself, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return handle;
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        opened.attributesKnown =
+            GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) != 0;
+        opened.attributes = tag.FileAttributes;
+        opened.finalPath = FinalPathOf(handle);
+        opened.parentFinalPath = finalPath_;
+        opened.name = name;
+        return handle;
+    }
+
+    static void ClearReadOnly(HANDLE handle, DWORD attributes)
+    {
+        FILE_BASIC_INFO basic{};  // zero times: left as they are
+        basic.FileAttributes = attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY |
+                                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (basic.FileAttributes == 0)
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+    }
+
+    HANDLE handle_;
+    std::string finalPath_;
+};
 
 class Win32Platform : public Platform {
 public:
@@ -82,40 +281,24 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    bool IsLink(const std::string& path) override
+    // The root is opened as set up (links followed) and may be shared fully: only what
+    // lies below it is guarded.
+    std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess) override
     {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    }
-
-    bool IsReadWrite(const std::string& path) override
-    {
-        return _access(path.c_str(), 6) == 0;
-    }
-
-    void MakeReadWrite(const std::string& path) override
-    {
-        _chmod(path.c_str(), _S_IREAD | _S_IWRITE);
-    }
-
-    bool RemoveFile(const std::string& path) override
-    {
-        return DeleteFileA(path.c_str()) != 0;
-    }
-
-    // A junction or folder link is removed as a folder, which leaves its target alone.
-    bool RemoveLink(const std::string& path) override
-    {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return RemoveDirectoryA(path.c_str()) != 0;
-        return DeleteFileA(path.c_str()) != 0;
-    }
-
-    bool RemoveEmptyFolder(const std::string& path) override
-    {
-        return RemoveDirectoryA(path.c_str()) != 0;
+        HANDLE handle = CreateFileA(path.c_str(), kListAccess,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        std::string finalPath = FinalPathOf(handle);
+        if (finalPath.empty() ||
+            !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
+            !(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            CloseHandle(handle);
+            return nullptr;
+        }
+        return std::unique_ptr<Folder>(new Win32Folder(handle, finalPath));
     }
 
     void PauseMilliseconds(unsigned milliseconds) override { Sleep(milliseconds); }

@@ -3,13 +3,15 @@
 //
 // All paths are full paths below the installation folder, joined with the platform's
 // separator. Nothing outside "<installation>/common/petsoc" is ever deleted, a path that
-// had to be cut to fit a path buffer is never deleted or descended into, and links are
-// never followed.
+// had to be cut to fit a path buffer is never deleted or descended into, and no link below
+// that folder is followed when deleting (reading configuration may follow links: that can
+// only keep more files).
 #pragma once
 
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace cleaner {
 
@@ -31,6 +33,8 @@ public:
     // Refills `keepFiles` from the scene configurations and NPC lists.
     void CollectReferencedFiles();
     void ParseSceneConfig(const std::string& path);
+    // Keeps the tiles "<base><row>_<column>.jpg" of a rows x columns grid. Tiles are told
+    // by their names (see `IsKept`), so a grid of any size costs the same.
     void AddTileNames(const std::string& base, int rows, int columns);
     void ParseNpcList(const std::string& path);
     // Feeds every manifest of another version than `localVersion` to `ParseOldManifest`.
@@ -43,7 +47,10 @@ public:
 
     // Adds every file below `folder`, at any depth, to `scannedFiles`.
     void CollectFiles(const std::string& folder);
-    // Moves the scanned files that `keepFiles` lacks into `deleteFiles`.
+    // True when a current configuration names `path`: it is in `keepFiles` or a tile of
+    // one of `tileGrids`.
+    bool IsKept(const std::string& path) const;
+    // Moves the scanned files that are not kept into `deleteFiles`.
     void SelectUnreferenced();
     void DeleteUnreferenced();
     // Deletes stale resources by the category of their resource id.
@@ -56,6 +63,15 @@ public:
     std::set<std::string> keepFiles;
     std::set<std::string> deleteFiles;
     std::map<std::string, std::set<std::string>> staleResources;
+
+    // A Background's tile grid: `prefix` is the full path its tile names start with.
+    struct TileGrid {
+        std::string prefix;
+        int rows = 0;
+        int columns = 0;
+    };
+    // The kept tile grids, beside `keepFiles`.
+    std::vector<TileGrid> tileGrids;
 
 private:
     // Full path of a resource name below "common/petsoc"; false when it was cut.

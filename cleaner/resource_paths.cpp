@@ -72,26 +72,4 @@ bool IsSafeResourceName(const std::string& name)
     return namesSomething;
 }
 
-bool IsDeletableBelow(const std::string& root, const std::string& path)
-{
-    Platform& platform = CurrentPlatform();
-    const std::string prefix = root + platform.Separator();
-    if (root.empty() || path.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    std::vector<std::string> steps = Steps(path.substr(prefix.size()));
-    if (steps.empty())
-        return false;
-    std::string folder = root;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i] == "..")
-            return false;
-        if (i + 1 == steps.size())
-            break;
-        folder += platform.Separator() + steps[i];
-        if (platform.IsLink(folder))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace cleaner

@@ -1,5 +1,5 @@
-// Paths of the resource cache below the installation folder, and the checks that keep
-// deletions inside it.
+// Paths of the resource cache below the installation folder, and the check that keeps
+// resource names from leading outside it.
 #pragma once
 
 #include <string>
@@ -18,9 +18,5 @@ bool PetsocFolder(std::string& folder);
 // leading separator, no drive letter or other ':'), has no ".." step and names something
 // below the folder it is relative to, not that folder itself.
 bool IsSafeResourceName(const std::string& name);
-
-// True when `path` lies strictly below `root`, has no ".." step, and no folder between
-// `root` and the path's last step is a link (which could lead outside).
-bool IsDeletableBelow(const std::string& root, const std::string& path);
 
 }  // namespace cleaner

@@ -1,8 +1,11 @@
 // Reading the scene configurations and NPC lists into `keepFiles`.
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
+#include "folders.h"
 #include "format_path.h"
 #include "platform.h"
 #include "resource_cleaner.h"
@@ -12,8 +15,42 @@
 namespace cleaner {
 
 namespace {
-// Far beyond any real scene's grid; keeps a malformed grid size from exhausting memory.
-constexpr long long kMaxTiles = 65536;
+
+// Reads a number as "%d" writes a non-negative int: digits only, no sign, no leading zero.
+bool ReadTileNumber(const std::string& text, std::string::size_type& at, long long& value)
+{
+    std::string::size_type start = at;
+    value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 11)
+        value = value * 10 + (text[at++] - '0');
+    std::string::size_type digits = at - start;
+    return digits > 0 && (digits == 1 || text[start] != '0') && value <= INT_MAX;
+}
+
+// True when `tail` is "<row>_<column>.jpg" of a tile inside the grid.
+bool IsTileTail(const std::string& tail, int rows, int columns)
+{
+    std::string::size_type at = 0;
+    long long row = 0, column = 0;
+    if (!ReadTileNumber(tail, at, row) || row >= rows || at >= tail.size() || tail[at++] != '_' ||
+        !ReadTileNumber(tail, at, column) || column >= columns)
+        return false;
+    return tail.compare(at, std::string::npos, ".jpg") == 0;
+}
+
+bool IsTileOf(const CResourceCleaner::TileGrid& grid, const std::string& path)
+{
+    const std::string& prefix = grid.prefix;
+    // A tile's kept name is cut to a path buffer: a path that long that starts like the
+    // grid's tiles may be one of them, so it is kept.
+    if (path.size() >= kPathCapacity - 1) {
+        std::string::size_type common = std::min(prefix.size(), path.size());
+        return path.compare(0, common, prefix, 0, common) == 0;
+    }
+    return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+           IsTileTail(path.substr(prefix.size()), grid.rows, grid.columns);
+}
+
 }  // namespace
 
 void CResourceCleaner::Keep(const std::string& name)
@@ -26,15 +63,17 @@ void CResourceCleaner::Keep(const std::string& name)
 void CResourceCleaner::CollectReferencedFiles()
 {
     keepFiles.clear();
+    tileGrids.clear();
     WalkConfigFolders("SceneConfigure", "Config.xml", &CResourceCleaner::ParseSceneConfig);
     WalkConfigFolders("NPCConfigure", "NpcList.xml", &CResourceCleaner::ParseNpcList);
 }
 
-// Parses `fileName` in each subfolder (one level, links not entered) of the folder that
+// Parses `fileName` in each subfolder (one level, links followed) of the folder that
 // `resourceId` names in the current manifest.
 void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fileName,
                                          void (CResourceCleaner::*parse)(const std::string&))
 {
+    // Subfolders that are links are read too: reading can only keep more files.
     auto found = currentResources.find(resourceId);
     if (found == currentResources.end())
         return;
@@ -45,7 +84,7 @@ void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fil
         return;
     std::vector<std::string> files;
     CurrentPlatform().ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (entry.kind != EntryKind::Directory || entry.name == "." || entry.name == "..")
+        if (entry.kind == EntryKind::File || entry.name == "." || entry.name == "..")
             return;
         char file[kPathCapacity];
         FormatPath(file, sizeof file, "%s%c%s%c%s", folder.c_str(), separator,
@@ -89,15 +128,23 @@ void CResourceCleaner::ParseSceneConfig(const std::string& path)
 void CResourceCleaner::AddTileNames(const std::string& base, int rows, int columns)
 {
     if (rows <= 0 || columns <= 0)
-        return;  // no tiles; also spares a long empty loop over a huge row count
-    long long tiles = 0;
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) {
-            if (++tiles > kMaxTiles)
-                return;
-            Keep(base + std::to_string(row) + "_" + std::to_string(column) + ".jpg");
-        }
+        return;
+    const char separator = CurrentPlatform().Separator();
+    std::string prefix = GetModuleDir() + separator + "common" + separator + "petsoc" + separator;
+    for (char c : base)
+        prefix += (c == '/' || c == '\\') ? separator : c;
+    tileGrids.push_back(TileGrid{prefix, rows, columns});
+}
+
+bool CResourceCleaner::IsKept(const std::string& path) const
+{
+    if (keepFiles.count(path))
+        return true;
+    for (const TileGrid& grid : tileGrids) {
+        if (IsTileOf(grid, path))
+            return true;
     }
+    return false;
 }
 
 void CResourceCleaner::ParseNpcList(const std::string& path)

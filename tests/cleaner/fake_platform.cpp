@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include <cctype>
+#include <utility>
 
 #include "ini_text.h"
 
@@ -86,15 +87,9 @@ std::string FakePlatform::CommonAppDataFolder()
     return commonAppData;
 }
 
-bool FakePlatform::ForEachEntry(const std::string& pattern,
-                                const std::function<void(const DirEntry&)>& visit)
+std::vector<DirEntry> FakePlatform::EntriesOf(const std::string& folder,
+                                              const std::string& wildcard) const
 {
-    patterns.push_back(pattern);
-    std::string folder = ParentOf(pattern);
-    std::string wildcard = pattern.substr(folder.size() + 1);
-    auto found = nodes.find(folder);
-    if (found == nodes.end() || found->second.kind != EntryKind::Directory)
-        return false;
     std::vector<DirEntry> entries;
     for (const char* dot : {".", ".."}) {
         if (Matches(wildcard.c_str(), dot))
@@ -107,10 +102,101 @@ bool FakePlatform::ForEachEntry(const std::string& pattern,
         if (Matches(wildcard.c_str(), name.c_str()))
             entries.push_back(DirEntry{name, node.kind, node.size});
     }
+    return entries;
+}
+
+bool FakePlatform::ForEachEntry(const std::string& pattern,
+                                const std::function<void(const DirEntry&)>& visit)
+{
+    patterns.push_back(pattern);
+    std::string folder = ParentOf(pattern);
+    if (!IsDirectory(folder))
+        return false;
     // Visit a copy, as the system does: deleting during the walk does not disturb it.
-    for (const DirEntry& entry : entries)
+    for (const DirEntry& entry : EntriesOf(folder, pattern.substr(folder.size() + 1)))
         visit(entry);
     return true;
+}
+
+namespace {
+
+// An open folder of the fake tree, named by its path. Deleting behaves as on Windows: a
+// read-only file stays unless its attribute is cleared, a locked file stays.
+class FakeFolder : public cleaner::Folder {
+public:
+    FakeFolder(FakePlatform& fake, std::string path) : fake_(fake), path_(std::move(path)) {}
+
+    bool List(const std::function<void(const DirEntry&)>& visit) override
+    {
+        if (!fake_.IsDirectory(path_))
+            return false;
+        for (const DirEntry& entry : fake_.EntriesOf(path_, "*")) {
+            if (entry.name != "." && entry.name != "..")
+                visit(entry);
+        }
+        return true;
+    }
+
+    bool Lookup(const std::string& name, DirEntry& entry) override
+    {
+        auto found = fake_.nodes.find(Child(name));
+        if (found == fake_.nodes.end())
+            return false;
+        entry = DirEntry{name, found->second.kind, found->second.size};
+        return true;
+    }
+
+    std::unique_ptr<cleaner::Folder> OpenSubfolder(const DirEntry& entry,
+                                                   cleaner::FolderAccess) override
+    {
+        return fake_.OpenFolderAt(Child(entry.name));
+    }
+
+    bool RemoveEntry(const std::string& name, bool clearReadOnly) override
+    {
+        auto found = fake_.nodes.find(Child(name));
+        if (found == fake_.nodes.end() || found->second.kind == EntryKind::Directory ||
+            found->second.locked || (found->second.readOnly && !clearReadOnly))
+            return false;
+        fake_.nodes.erase(found);
+        fake_.removed.push_back(Child(name));
+        return true;
+    }
+
+    bool RemoveSubfolder(std::unique_ptr<cleaner::Folder> child, const std::string& name) override
+    {
+        child.reset();
+        std::string path = Child(name);
+        auto found = fake_.nodes.find(path);
+        if (found == fake_.nodes.end() || found->second.kind != EntryKind::Directory ||
+            fake_.HasChildren(path))
+            return false;
+        fake_.nodes.erase(found);
+        fake_.removed.push_back(path);
+        return true;
+    }
+
+private:
+    std::string Child(const std::string& name) const { return path_ + "\\" + name; }
+
+    FakePlatform& fake_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<cleaner::Folder> FakePlatform::OpenFolderAt(const std::string& path)
+{
+    if (!IsDirectory(path))
+        return nullptr;
+    opened.push_back(path);
+    return std::make_unique<FakeFolder>(*this, path);
+}
+
+std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path,
+                                                        cleaner::FolderAccess)
+{
+    return OpenFolderAt(path);
 }
 
 bool FakePlatform::IsDirectory(const std::string& path)
@@ -119,61 +205,11 @@ bool FakePlatform::IsDirectory(const std::string& path)
     return found != nodes.end() && found->second.kind == EntryKind::Directory;
 }
 
-bool FakePlatform::IsLink(const std::string& path)
-{
-    auto found = nodes.find(path);
-    return found != nodes.end() && found->second.kind == EntryKind::Link;
-}
-
-bool FakePlatform::IsReadWrite(const std::string& path)
-{
-    auto found = nodes.find(path);
-    return found != nodes.end() && !found->second.readOnly;
-}
-
-void FakePlatform::MakeReadWrite(const std::string& path)
-{
-    auto found = nodes.find(path);
-    if (found != nodes.end())
-        found->second.readOnly = false;
-}
-
-bool FakePlatform::RemoveFile(const std::string& path)
-{
-    auto found = nodes.find(path);
-    if (found == nodes.end() || found->second.kind != EntryKind::File ||
-        found->second.readOnly || found->second.locked)
-        return false;
-    nodes.erase(found);
-    removed.push_back(path);
-    return true;
-}
-
-bool FakePlatform::RemoveLink(const std::string& path)
-{
-    auto found = nodes.find(path);
-    if (found == nodes.end() || found->second.kind != EntryKind::Link)
-        return false;
-    nodes.erase(found);
-    removed.push_back(path);
-    return true;
-}
-
 bool FakePlatform::HasChildren(const std::string& folder) const
 {
     const std::string prefix = folder + "\\";
     auto next = nodes.lower_bound(prefix);
     return next != nodes.end() && next->first.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool FakePlatform::RemoveEmptyFolder(const std::string& path)
-{
-    auto found = nodes.find(path);
-    if (found == nodes.end() || found->second.kind != EntryKind::Directory || HasChildren(path))
-        return false;
-    nodes.erase(found);
-    removed.push_back(path);
-    return true;
 }
 
 void FakePlatform::PauseMilliseconds(unsigned milliseconds)

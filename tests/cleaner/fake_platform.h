@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ public:
     std::map<std::string, std::string> iniFiles;  // file path to its text
 
     std::vector<std::string> patterns;  // every enumeration asked for
+    std::vector<std::string> opened;    // every folder opened (roots included), in order
     std::vector<std::string> removed;   // files, links and folders deleted, in order
     int commonAppDataCalls = 0;
     int pauses = 0;
@@ -50,19 +52,19 @@ public:
     bool ForEachEntry(const std::string& pattern,
                       const std::function<void(const cleaner::DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
-    bool IsLink(const std::string& path) override;
-    bool IsReadWrite(const std::string& path) override;
-    void MakeReadWrite(const std::string& path) override;
-    bool RemoveFile(const std::string& path) override;
-    bool RemoveLink(const std::string& path) override;
-    bool RemoveEmptyFolder(const std::string& path) override;
+    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
+                                              cleaner::FolderAccess access) override;
     void PauseMilliseconds(unsigned milliseconds) override;
     bool ReadSharedText(const std::string& name, std::size_t maxBytes,
                         std::string& text) override;
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override;
 
-private:
+    // The folder `path` opened (no link is ever opened as a folder); null when it is none.
+    std::unique_ptr<cleaner::Folder> OpenFolderAt(const std::string& path);
+    // The children of `folder`, with "." and ".." where `wildcard` matches them.
+    std::vector<cleaner::DirEntry> EntriesOf(const std::string& folder,
+                                             const std::string& wildcard) const;
     bool HasChildren(const std::string& folder) const;
     static std::string ParentOf(const std::string& path);
 };

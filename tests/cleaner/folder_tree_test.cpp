@@ -1,3 +1,4 @@
+// Removal below a root through open folders, and size summing, on the fake tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,9 +6,9 @@
 
 #include "fake_platform.h"
 #include "folder_tree.h"
-#include "format_path.h"
+#include "rooted_remover.h"
 
-using cleaner::RemoveFolderTree;
+using cleaner::RootedRemover;
 using cleaner::SumFileSizes;
 
 namespace {
@@ -15,6 +16,13 @@ namespace {
 bool Contains(const std::vector<std::string>& list, const std::string& item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+bool AnyContains(const std::vector<std::string>& list, const std::string& part)
+{
+    return std::any_of(list.begin(), list.end(), [&](const std::string& item) {
+        return item.find(part) != std::string::npos;
+    });
 }
 
 }  // namespace
@@ -27,7 +35,7 @@ TEST(RemoveFolderTree, RemovesNestedFilesFoldersAndReadOnlyFiles)
     fake.AddFolder("C:\\Data\\Moravel\\empty");
     fake.AddFile("C:\\Data\\sentinel.txt");
 
-    EXPECT_TRUE(RemoveFolderTree("C:\\Data\\Moravel", false));
+    RootedRemover("C:\\Data", false).RemoveTreeAt("C:\\Data\\Moravel");
 
     EXPECT_FALSE(fake.Exists("C:\\Data\\Moravel"));
     EXPECT_TRUE(Contains(fake.removed, "C:\\Data\\Moravel\\sub\\deeper\\b.bin"));
@@ -38,44 +46,92 @@ TEST(RemoveFolderTree, RemovesNestedFilesFoldersAndReadOnlyFiles)
 TEST(RemoveFolderTree, LeavesUndeletableFileWithItsFolders)
 {
     FakePlatform fake;
-    fake.AddFile("C:\\M\\keep\\held.dat", 1, false, /*locked=*/true);
-    fake.AddFile("C:\\M\\keep\\other.dat");
-    fake.AddFile("C:\\M\\gone\\x.dat");
-    fake.AddFile("C:\\M\\top.dat");
+    fake.AddFile("C:\\D\\M\\keep\\held.dat", 1, false, /*locked=*/true);
+    fake.AddFile("C:\\D\\M\\keep\\other.dat");
+    fake.AddFile("C:\\D\\M\\gone\\x.dat");
+    fake.AddFile("C:\\D\\M\\top.dat");
 
-    EXPECT_TRUE(RemoveFolderTree("C:\\M", true));
+    RootedRemover("C:\\D", true).RemoveTreeAt("C:\\D\\M");
 
-    EXPECT_TRUE(fake.Exists("C:\\M\\keep\\held.dat"));
-    EXPECT_TRUE(fake.Exists("C:\\M\\keep"));
-    EXPECT_TRUE(fake.Exists("C:\\M"));
-    EXPECT_FALSE(fake.Exists("C:\\M\\keep\\other.dat"));
-    EXPECT_FALSE(fake.Exists("C:\\M\\gone"));
-    EXPECT_FALSE(fake.Exists("C:\\M\\top.dat"));
+    EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep\\held.dat"));
+    EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep"));
+    EXPECT_TRUE(fake.Exists("C:\\D\\M"));
+    EXPECT_FALSE(fake.Exists("C:\\D\\M\\keep\\other.dat"));
+    EXPECT_FALSE(fake.Exists("C:\\D\\M\\gone"));
+    EXPECT_FALSE(fake.Exists("C:\\D\\M\\top.dat"));
     // One 2 ms pause after each file, whether its deletion worked or not.
     EXPECT_EQ(4, fake.pauses);
 }
 
-TEST(RemoveFolderTree, RemovesLinkItselfWithoutEnteringIt)
+TEST(RemoveFolderTree, RemovesLinksAsThemselvesWithoutEnteringThem)
 {
     FakePlatform fake;
-    fake.AddLink("C:\\M\\junction");
+    fake.AddLink("C:\\D\\M\\junction");
+    fake.AddLink("C:\\D\\Linked");
     fake.AddFile("C:\\Elsewhere\\precious.txt");
 
-    RemoveFolderTree("C:\\M", false);
+    RootedRemover remover("C:\\D", false);
+    remover.RemoveTreeAt("C:\\D\\M");
+    remover.RemoveTreeAt("C:\\D\\Linked");
 
-    EXPECT_TRUE(Contains(fake.removed, "C:\\M\\junction"));
-    EXPECT_FALSE(fake.Exists("C:\\M"));
+    EXPECT_EQ((std::vector<std::string>{"C:\\D\\M\\junction", "C:\\D\\M", "C:\\D\\Linked"}),
+              fake.removed);
     EXPECT_TRUE(fake.Exists("C:\\Elsewhere\\precious.txt"));
-    for (const std::string& pattern : fake.patterns)
-        EXPECT_EQ(std::string::npos, pattern.find("junction")) << pattern;
+    EXPECT_FALSE(AnyContains(fake.opened, "junction"));
+    EXPECT_FALSE(AnyContains(fake.opened, "Linked"));
 }
 
-TEST(RemoveFolderTree, MissingFolderIsSuccessAndDeletesNothing)
+TEST(RootedRemover, TouchesOnlyWhatLiesStrictlyBelowTheRootThroughFolders)
+{
+    const std::string root = "C:\\Pet\\common\\petsoc";
+    const struct {
+        const char* path;
+        bool tree;
+        bool removed;
+    } cases[] = {
+        {"C:\\Pet\\common\\petsoc\\Data\\a.swf", false, true},
+        {"C:\\Pet\\common\\petsoc\\Data\\.\\a.swf", false, true},
+        {"C:\\Pet\\common\\petsoc\\Data\\\\a.swf", false, true},
+        {"C:\\Pet\\common\\petsoc\\Data\\..\\..\\sentinel.zip", false, false},
+        {"C:\\Pet\\common\\petsoc\\..\\sentinel.zip", false, false},
+        {"C:\\Pet\\common\\petsocX\\a.swf", false, false},
+        {"C:\\Pet\\common\\petsoc", true, false},
+        {"C:\\Pet\\common\\petsoc\\", true, false},
+        {"C:\\Pet\\common\\petsoc\\linked\\a.swf", false, false},  // a link on the way
+        {"C:\\Pet\\common\\petsoc\\Data", false, false},           // a folder is no file
+        {"C:\\Pet\\common\\petsoc\\Data\\a.swf", true, false},     // a file is no tree
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        fake.AddFile(root + "\\Data\\a.swf");
+        fake.AddFile("C:\\Pet\\common\\sentinel.zip");
+        fake.AddFile("C:\\Pet\\common\\petsocX\\a.swf");
+        fake.AddLink(root + "\\linked");
+        RootedRemover remover(root, false);
+        if (c.tree)
+            remover.RemoveTreeAt(c.path);
+        else
+            remover.RemoveFileAt(c.path, false);
+        EXPECT_EQ(c.removed, !fake.removed.empty()) << c.path;
+        EXPECT_FALSE(fake.removed.size() > 1) << c.path;
+        EXPECT_FALSE(AnyContains(fake.opened, "linked")) << c.path;
+    }
+}
+
+TEST(RootedRemover, SortedPathsOpenEachFolderOnce)
 {
     FakePlatform fake;
-    fake.AddFile("C:\\M\\other.txt");
-    EXPECT_TRUE(RemoveFolderTree("C:\\M\\missing", true));
-    EXPECT_TRUE(fake.removed.empty());
+    for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
+        fake.AddFile(std::string("C:\\R\\Data\\") + name);
+
+    RootedRemover remover("C:\\R", false);
+    for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
+        remover.RemoveFileAt(std::string("C:\\R\\Data\\") + name, false);
+
+    EXPECT_EQ(5u, fake.removed.size());
+    EXPECT_EQ((std::vector<std::string>{"C:\\R", "C:\\R\\Data", "C:\\R\\Data\\x",
+                                        "C:\\R\\Data\\x\\deep", "C:\\R\\Data\\y"}),
+              fake.opened);
 }
 
 TEST(SumFileSizes, AddsFilesOfAllLevelsToRunningTotal)
@@ -84,32 +140,20 @@ TEST(SumFileSizes, AddsFilesOfAllLevelsToRunningTotal)
     fake.AddFile("C:\\Pet\\a", 100);
     fake.AddFile("C:\\Pet\\sub\\b", 20);
     fake.AddFile("C:\\Pet\\sub\\deep\\c", 3);
-    EXPECT_EQ(123u, SumFileSizes("C:\\Pet", 0));
-    EXPECT_EQ(1123u, SumFileSizes("C:\\Pet", 1000));
+    fake.AddFile("C:\\Pet\\" + std::string(250, 'd') + "\\inner\\file", 1000);
+    EXPECT_EQ(1123u, SumFileSizes("C:\\Pet", 0));
+    EXPECT_EQ(2123u, SumFileSizes("C:\\Pet", 1000));
     EXPECT_EQ(7u, SumFileSizes("C:\\Missing", 7));
 }
 
-TEST(SumFileSizes, CountsEachFileInFullBeyondFourGiB)
+TEST(SumFileSizes, CountsEachFileInFullBeyondFourGiBAndNeverEntersLinks)
 {
     FakePlatform fake;
     fake.AddFile("C:\\Pet\\big1", 0x80000000ull);
     fake.AddFile("C:\\Pet\\big2", 0x80000000ull);
     fake.AddFile("C:\\Pet\\huge", 0x100000005ull);
-    EXPECT_EQ(0x200000005ull, SumFileSizes("C:\\Pet", 0));
-}
-
-TEST(SumFileSizes, NeverEntersLinksOrCutPaths)
-{
-    FakePlatform fake;
-    fake.AddFile("C:\\Pet\\a", 5);
     fake.AddLink("C:\\Pet\\link");
-    std::string longName(250, 'd');
-    fake.AddFile("C:\\Pet\\" + longName + "\\inner\\file", 1000);
-
-    EXPECT_EQ(5u, SumFileSizes("C:\\Pet", 0));
-    for (const std::string& pattern : fake.patterns) {
-        EXPECT_EQ(std::string::npos, pattern.find("link")) << pattern;
-        EXPECT_EQ(std::string::npos, pattern.find("inner")) << pattern;
-        EXPECT_LT(pattern.size(), cleaner::kPathCapacity);
-    }
+    fake.nodes["C:\\Pet\\link"].size = 7;  // the link's own size
+    EXPECT_EQ(0x20000000Cull, SumFileSizes("C:\\Pet", 0));
+    EXPECT_FALSE(AnyContains(fake.opened, "link"));
 }

@@ -33,14 +33,10 @@ public:
         return system_.ForEachEntry(pattern, visit);
     }
     bool IsDirectory(const std::string& path) override { return system_.IsDirectory(path); }
-    bool IsLink(const std::string& path) override { return system_.IsLink(path); }
-    bool IsReadWrite(const std::string& path) override { return system_.IsReadWrite(path); }
-    void MakeReadWrite(const std::string& path) override { system_.MakeReadWrite(path); }
-    bool RemoveFile(const std::string& path) override { return system_.RemoveFile(path); }
-    bool RemoveLink(const std::string& path) override { return system_.RemoveLink(path); }
-    bool RemoveEmptyFolder(const std::string& path) override
+    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
+                                              cleaner::FolderAccess access) override
     {
-        return system_.RemoveEmptyFolder(path);
+        return system_.OpenRoot(path, access);
     }
     void PauseMilliseconds(unsigned milliseconds) override
     {

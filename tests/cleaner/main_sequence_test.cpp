@@ -114,6 +114,45 @@ TEST_F(RunCleanerTest, UnknownAllUsersFolderSkipsRemoval)
     EXPECT_FALSE(Ini().empty());
 }
 
+TEST(RunCleaner, LinkedClientFoldersAreNeverEntered)
+{
+    // A linked "Halvern" leaves everything alone; a linked "Moravel" goes as a link.
+    const struct {
+        const char* link;
+        std::vector<std::string> removed;
+    } cases[] = {
+        {"C:\\ProgramData\\Halvern", {}},
+        {"C:\\ProgramData\\Halvern\\Moravel", {"C:\\ProgramData\\Halvern\\Moravel"}},
+    };
+    for (const auto& c : cases) {
+        FakePlatform linked;
+        linked.AddLink(c.link);
+        cleaner::CResourceCleaner resourceCleaner;
+        cleaner::RunCleaner(resourceCleaner);
+        EXPECT_EQ(c.removed, linked.removed) << c.link;
+        for (const std::string& folder : linked.opened)
+            EXPECT_NE(0u, folder.find("C:\\Pet")) << c.link << ": " << folder;
+    }
+}
+
+TEST(RunCleaner, UnknownInstallationFolderSkipsPassAndRecord)
+{
+    for (const char* module : {"cleaner.exe", ""}) {
+        FakePlatform unknown;
+        unknown.moduleFile = module;
+        unknown.processes = {"Moravel2010IBeta.exe"};
+        unknown.sharedTexts["LocalVersion"] = "57";
+        unknown.AddFile("\\common\\petsoc\\Data\\res\\scene\\s1\\a.jpg");
+        unknown.AddFile("\\common\\petsoc\\PetCommunityRes_56.xml");
+        cleaner::CResourceCleaner resourceCleaner;
+        cleaner::RunCleaner(resourceCleaner);
+        EXPECT_TRUE(unknown.removed.empty()) << module;
+        EXPECT_TRUE(unknown.opened.empty()) << module;
+        EXPECT_TRUE(unknown.patterns.empty()) << module;
+        EXPECT_TRUE(unknown.iniFiles.empty()) << module;
+    }
+}
+
 TEST_F(RunCleanerTest, ClientFolderPathThatDoesNotFitIsNotRemoved)
 {
     std::string longBase = "C:\\" + std::string(1010, 'p');
@@ -161,4 +200,38 @@ TEST(ReadLocalVersion, ParsesLeadingDecimalNumber)
     }
     FakePlatform none;
     EXPECT_EQ(0, cleaner::CResourceCleaner().ReadLocalVersion());
+}
+
+// Tiles are told by name: "%d" numbers inside the grid, exactly ".jpg", any grid size.
+TEST(TileNames, TilesOfGridsOfAnySizeAreKeptByName)
+{
+    FakePlatform fake;
+    cleaner::CResourceCleaner resourceCleaner;
+    resourceCleaner.AddTileNames("Data/res/scene/s1/bg_", 100000, 70000);
+    resourceCleaner.AddTileNames("Data\\res\\scene\\s2\\t", 2, 3);
+    resourceCleaner.AddTileNames("Data/res/scene/s3/none_", 0, 5);
+    const std::string s1 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s1\\bg_";
+    const std::string s2 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s2\\t";
+    const std::string s3 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s3\\none_";
+    const std::pair<std::string, bool> cases[] = {
+        {s1 + "0_0.jpg", true},         {s1 + "65536_1.jpg", true},
+        {s1 + "99999_69999.jpg", true}, {s1 + "100000_0.jpg", false},
+        {s1 + "0_70000.jpg", false},    {s1 + "01_0.jpg", false},
+        {s1 + "+1_0.jpg", false},       {s1 + "-1_0.jpg", false},
+        {s1 + "1_0.JPG", false},        {s1 + "1_0.jpg.zip", false},
+        {s1 + "1_0", false},            {s1 + "1__0.jpg", false},
+        {s1 + "_0.jpg", false},         {s1 + "99999999999_0.jpg", false},
+        {s2 + "1_2.jpg", true},         {s2 + "2_0.jpg", false},
+        {s3 + "0_0.jpg", false},
+        {"C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s1\\BG_0_0.jpg", false},
+    };
+    for (const auto& [path, kept] : cases)
+        EXPECT_EQ(kept, resourceCleaner.IsKept(path)) << path;
+
+    // A tile name cut to a path buffer may name a file of that length: it is kept.
+    resourceCleaner.AddTileNames("Data/" + std::string(230, 'x') + "/t", 1, 1);
+    const std::string folder = "C:\\Pet\\common\\petsoc\\Data\\" + std::string(230, 'x');
+    EXPECT_EQ(259u, (folder + "\\t0").size());
+    EXPECT_TRUE(resourceCleaner.IsKept(folder + "\\t0"));
+    EXPECT_FALSE(resourceCleaner.IsKept(folder + "\\u0"));
 }

@@ -162,11 +162,14 @@ TEST_F(Readers, SceneConfigurationKeepsTilesNavigatorViewsAndMaps)
          {"Data/sceneconfig/loose.xml", "<Config/>"}});
 
     std::set<std::string> expected;
-    for (const char* name : {"bg_0_0.jpg", "bg_0_1.jpg", "bg_0_2.jpg", "bg_1_0.jpg", "bg_1_1.jpg",
-                             "bg_1_2.jpg", "nav.xml", "tree.swf", "rock.swf", "small.jpg",
-                             "large.jpg"})
+    for (const char* name : {"nav.xml", "tree.swf", "rock.swf", "small.jpg", "large.jpg"})
         expected.insert(Full(std::string("Data/res/scene/s1/") + name));
     EXPECT_EQ(expected, kept);
+    for (const char* tile : {"bg_0_0.jpg", "bg_0_1.jpg", "bg_0_2.jpg", "bg_1_0.jpg",
+                             "bg_1_1.jpg", "bg_1_2.jpg"})
+        EXPECT_TRUE(cleaner_.IsKept(Full(std::string("Data/res/scene/s1/") + tile))) << tile;
+    for (const char* other : {"s1/bg_2_0.jpg", "s1/bg_0_3.jpg", "s1/bg_", "s2/bg_0_0.jpg"})
+        EXPECT_FALSE(cleaner_.IsKept(Full(std::string("Data/res/scene/") + other))) << other;
 }
 
 TEST_F(Readers, SceneConfigurationMissingElementsKeepsTheRest)

@@ -149,22 +149,50 @@ TEST_F(CleaningPass, NothingOutsideTheResourceFolderIsDeleted)
     EXPECT_TRUE(fs::exists(install / "sentinel.zip"));
 }
 
-TEST_F(CleaningPass, LinksInSceneCacheAndStaleFoldersAreNotFollowed)
+TEST_F(CleaningPass, LinksInSceneCacheAndStaleResourcesAreNotFollowed)
 {
     WriteFile(Root() / "target" / "precious.jpg", 1);
     WriteFile(Root() / "target2" / "precious.xml", 1);
-    std::string why;
-    if (!testsupport::MakeFolderLink((Root() / "target").string(), (scene / "linked").string(),
-                                     why))
-        GTEST_SKIP() << why;
+    WriteFile(Root() / "target3.zip", 1);
     fs::create_directories(petsoc / "Data");
-    ASSERT_TRUE(testsupport::MakeFolderLink((Root() / "target2").string(),
-                                            (petsoc / "Data" / "npc1").string(), why));
+    const std::pair<fs::path, fs::path> links[] = {
+        {Root() / "target", scene / "linked"},
+        {Root() / "target" / "precious.jpg", scene / "file-link.jpg"},
+        {Root() / "target2", petsoc / "Data" / "npc1"},
+        {Root() / "target3.zip", petsoc / "Data" / "panel1.zip"},
+    };
+    for (const auto& [target, link] : links) {
+        std::string why;
+        ASSERT_TRUE(testsupport::MakeLink(target.string(), link.string(), why)) << why;
+    }
     WriteManifest("PetCommunityRes_57.xml", {});
-    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"},
+                                             {"LoadPanel", "Data/panel1"}});
 
     RunWithClient();
 
     EXPECT_TRUE(fs::exists(Root() / "target" / "precious.jpg"));
     EXPECT_TRUE(fs::exists(Root() / "target2" / "precious.xml"));
+    EXPECT_TRUE(fs::exists(Root() / "target3.zip"));
+}
+
+// A configuration subfolder that is a link is read: what it names is kept.
+TEST_F(CleaningPass, LinkedConfigurationFolderIsRead)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"}});
+    WriteText(Root() / "shared-config" / "Config.xml",
+              "<Config><SceneModel><Background cols=\"1\" rows=\"1\">"
+              "<Path value=\"Data/res/scene/s1/bg_\"/></Background></SceneModel></Config>");
+    fs::create_directories(petsoc / "Data" / "sceneconfig");
+    std::string why;
+    ASSERT_TRUE(testsupport::MakeLink((Root() / "shared-config").string(),
+                                      (petsoc / "Data" / "sceneconfig" / "s1").string(), why))
+        << why;
+    WriteFile(scene / "s1" / "bg_0_0.jpg", 1);
+    WriteFile(scene / "s1" / "bg_0_1.jpg", 1);
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(scene / "s1" / "bg_0_0.jpg"));
+    EXPECT_FALSE(fs::exists(scene / "s1" / "bg_0_1.jpg"));
 }

@@ -58,9 +58,10 @@ bool CopyProgram(const std::string& from, const std::string& to);
 bool MakeUndeletable(const std::string& path, std::string& why);
 void MakeDeletable(const std::string& path);
 
-// Makes a link at `link` to the folder `target` (symbolic link or junction).
-// False, with the reason, where it cannot be made.
-bool MakeFolderLink(const std::string& target, const std::string& link, std::string& why);
+// Makes a symbolic link at `link` to the file or folder `target`, as a Unix link: under
+// Wine, which makes none itself, from the Linux side with `ln -s` (so Win32 code meets the
+// links Wine users' trees hold). False, with the reason, when no link is there afterwards.
+bool MakeLink(const std::string& target, const std::string& link, std::string& why);
 
 // The all-users application data folder the cleaner will use when started with `env`.
 // POSIX: `testRoot`/programdata, added to `env` as PROGRAMDATA. Windows: the shell's

@@ -189,7 +189,7 @@ void MakeDeletable(const std::string& path)
         close(fd);
 }
 
-bool MakeFolderLink(const std::string& target, const std::string& link, std::string& why)
+bool MakeLink(const std::string& target, const std::string& link, std::string& why)
 {
     if (symlink(target.c_str(), link.c_str()) == 0)
         return true;

@@ -231,80 +231,38 @@ void MakeDeletable(const std::string& path)
 
 namespace {
 
-// The mount-point form of the reparse data buffer (from the driver kit, absent in mingw).
-struct MountPointReparseBuffer {
-    DWORD ReparseTag;
-    WORD ReparseDataLength;
-    WORD Reserved;
-    WORD SubstituteNameOffset;
-    WORD SubstituteNameLength;
-    WORD PrintNameOffset;
-    WORD PrintNameLength;
-    WCHAR PathBuffer[1024];
-};
-
-std::wstring Widen(const std::string& text)
+// The Unix path of a Windows path, from Wine's own export; empty elsewhere.
+std::string UnixPathOf(const std::string& path)
 {
-    std::wstring wide(text.size() + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
-                                     static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
-    return wide;
+    using UnixFileName = char*(CDECL*)(const WCHAR*);
+    // Through void(*)(): the export's real type is not FARPROC's.
+    auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char* unixPath = unixFileName(wide);
+    std::string result = unixPath ? unixPath : "";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
 }
 
 }  // namespace
 
-namespace {
-
-// A junction: an empty folder with a mount-point reparse point naming the target.
-bool MakeJunction(const std::string& target, const std::string& link, std::string& why)
+bool MakeLink(const std::string& target, const std::string& link, std::string& why)
 {
-    char full[MAX_PATH];
-    if (!GetFullPathNameA(target.c_str(), sizeof full, full, nullptr) ||
-        !CreateDirectoryA(link.c_str(), nullptr)) {
-        why = "cannot prepare the junction, error " + std::to_string(GetLastError());
+    std::string unixTarget = UnixPathOf(target), unixLink = UnixPathOf(link);
+    if (unixTarget.empty() || unixLink.empty()) {
+        why = "no Unix paths (not under Wine)";
         return false;
     }
-    std::wstring substitute = L"\\??\\" + Widen(full);
-    std::wstring print = Widen(full);
-    MountPointReparseBuffer data{};
-    data.ReparseTag = IO_REPARSE_TAG_MOUNT_POINT;
-    data.SubstituteNameLength = static_cast<WORD>(substitute.size() * sizeof(WCHAR));
-    data.PrintNameOffset = static_cast<WORD>(data.SubstituteNameLength + sizeof(WCHAR));
-    data.PrintNameLength = static_cast<WORD>(print.size() * sizeof(WCHAR));
-    std::copy(substitute.begin(), substitute.end(), data.PathBuffer);
-    std::copy(print.begin(), print.end(), data.PathBuffer + substitute.size() + 1);
-    data.ReparseDataLength =
-        static_cast<WORD>(8 + data.PrintNameOffset + data.PrintNameLength + sizeof(WCHAR));
-
-    HANDLE folder = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    DWORD returned = 0;
-    BOOL ok = folder != INVALID_HANDLE_VALUE &&
-              DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, &data, data.ReparseDataLength + 8,
-                              nullptr, 0, &returned, nullptr);
-    DWORD error = GetLastError();
-    if (folder != INVALID_HANDLE_VALUE)
-        CloseHandle(folder);
-    if (ok)
-        return true;
-    RemoveDirectoryA(link.c_str());
-    why = "no junction (error " + std::to_string(error) + ")";
-    return false;
-}
-
-}  // namespace
-
-// A junction where the system makes them (Wine 8 does not), else a folder symbolic link:
-// both are reparse points that the cleaner must not follow.
-bool MakeFolderLink(const std::string& target, const std::string& link, std::string& why)
-{
-    if (MakeJunction(target, link, why))
-        return true;
-    if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
-        return true;
-    why += ", no folder symbolic link (error " + std::to_string(GetLastError()) + ")";
-    return false;
+    int code = RunProgram("Z:\\bin\\ln", {"-s", unixTarget, unixLink});
+    if (code != 0 || GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        why = "ln -s " + unixTarget + " " + unixLink + " made no link (exit " +
+              std::to_string(code) + ")";
+        return false;
+    }
+    return true;
 }
 
 std::string AllUsersDataFolder(const std::string&, Environment&)

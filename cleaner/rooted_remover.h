@@ -1,0 +1,46 @@
+// Deletions below one root folder that no link and no swap can lead outside it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+namespace cleaner {
+
+// The root is opened as it is set up (links followed); every folder below it is opened from
+// its parent without following a link, and each deletion is made relative to the open
+// folder that holds it. A path that is not strictly below the root or has a ".." step is
+// never touched. Paths handed in one after another share the open folders they have in
+// common, so a sorted list of paths opens each folder once.
+class RootedRemover {
+public:
+    RootedRemover(std::string root, bool pause);
+
+    // Deletes the file or link at the full path `path` (never a folder, never a link's
+    // target); read-only files only with `clearReadOnly`.
+    void RemoveFileAt(const std::string& path, bool clearReadOnly);
+
+    // Removes the folder at `path` with everything in it, or the link there itself.
+    // A file there stays.
+    void RemoveTreeAt(const std::string& path);
+
+private:
+    // The open folder holding the last step of `path`, that step in `name`; null when the
+    // path may not be used or a folder on the way is missing, a link or no longer itself.
+    Folder* ParentOf(const std::string& path, std::string& name);
+    // The steps of `path` below the root; false when it is not strictly below it.
+    bool StepsBelowRoot(const std::string& path, std::vector<std::string>& steps) const;
+    // Closes the open folders from `depth` down (deepest first).
+    void CloseFrom(std::size_t depth);
+
+    std::string root_;
+    bool pause_;
+    bool rootTried_ = false;
+    std::unique_ptr<Folder> rootFolder_;
+    std::vector<std::string> openNames_;              // steps of the open chain
+    std::vector<std::unique_ptr<Folder>> openChain_;  // their folders, root's child first
+};
+
+}  // namespace cleaner

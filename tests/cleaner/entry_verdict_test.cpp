@@ -1,0 +1,52 @@
+// What a handle opened as the entry itself is taken for, as Windows and Wine report it.
+#include <gtest/gtest.h>
+
+#include "entry_verdict.h"
+
+using cleaner::EntryVerdict;
+using cleaner::kAttributeDirectory;
+using cleaner::kAttributeReparsePoint;
+
+TEST(JudgeOpenedEntry, OnlyWhatResolvesToItsOwnPathIsTouched)
+{
+    const std::string parent = "\\\\?\\C:\\Pet\\common\\petsoc";
+    const std::string self = parent + "\\Data";
+    const struct {
+        const char* what;
+        bool known;
+        std::uint32_t attributes;
+        std::string finalPath;
+        std::string parentFinal;
+        EntryVerdict verdict;
+    } cases[] = {
+        {"plain file", true, 0x20, self, parent, EntryVerdict::File},
+        {"read-only file", true, 0x21, self, parent, EntryVerdict::File},
+        {"folder", true, kAttributeDirectory, self, parent, EntryVerdict::Folder},
+        {"junction or folder link", true, kAttributeDirectory | kAttributeReparsePoint, self,
+         parent, EntryVerdict::Link},
+        {"file symbolic link", true, kAttributeReparsePoint, self, parent, EntryVerdict::Link},
+        {"entry of a drive's root", true, 0x20, "\\\\?\\D:\\Data", "\\\\?\\D:\\",
+         EntryVerdict::File},
+        {"Wine: Unix file link opens as its target", true, 0x20, "\\\\?\\Z:\\home\\x\\Data",
+         parent, EntryVerdict::Leave},
+        {"Wine: Unix folder link opens as its target", true, kAttributeDirectory,
+         "\\\\?\\C:\\elsewhere", parent, EntryVerdict::Leave},
+        {"reparse point resolving elsewhere", true, kAttributeReparsePoint, parent + "\\Other",
+         parent, EntryVerdict::Leave},
+        {"another letter case is another entry", true, 0x20, parent + "\\data", parent,
+         EntryVerdict::Leave},
+        {"the parent itself", true, kAttributeDirectory, parent, parent, EntryVerdict::Leave},
+        {"final path unknown", true, 0x20, "", parent, EntryVerdict::Leave},
+        {"attributes unknown", false, 0x20, self, parent, EntryVerdict::Leave},
+        {"parent unknown", true, 0x20, self, "", EntryVerdict::Leave},
+    };
+    for (const auto& c : cases) {
+        cleaner::OpenedEntry entry;
+        entry.attributesKnown = c.known;
+        entry.attributes = c.attributes;
+        entry.finalPath = c.finalPath;
+        entry.parentFinalPath = c.parentFinal;
+        entry.name = "Data";
+        EXPECT_EQ(c.verdict, cleaner::JudgeOpenedEntry(entry)) << c.what;
+    }
+}
