@@ -92,9 +92,9 @@ public:
     // True when `path` names an existing folder (links followed, as the system resolves it).
     virtual bool IsDirectory(const std::string& path) = 0;
 
-    // Opens the folder `path` as it is set up, links followed: the root of a walk.
-    // Null when it is no folder or cannot be opened.
-    virtual std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess access) = 0;
+    // Opens the folder `path` as it is set up, links followed, for reading: the root of a
+    // walk, itself never deleted. Null when it is no folder or cannot be opened.
+    virtual std::unique_ptr<Folder> OpenRoot(const std::string& path) = 0;
 
     virtual void PauseMilliseconds(unsigned milliseconds) = 0;
 

@@ -246,7 +246,7 @@ public:
         return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
-    std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess) override
+    std::unique_ptr<Folder> OpenRoot(const std::string& path) override
     {
         return PosixFolder::Adopt(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }

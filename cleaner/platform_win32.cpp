@@ -57,6 +57,16 @@ bool NarrowName(const WCHAR* wide, std::size_t length, std::string& name)
     return true;
 }
 
+// The attributes of what `handle` has open (of a link itself when opened as itself).
+bool AttributesOf(HANDLE handle, DWORD& attributes)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+        return false;
+    attributes = tag.FileAttributes;
+    return true;
+}
+
 EntryKind KindOf(DWORD attributes)
 {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -187,10 +197,9 @@ private:
                                     OPEN_EXISTING, kOpenAsItself, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return handle;
-        FILE_ATTRIBUTE_TAG_INFO tag{};
-        opened.attributesKnown =
-            GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) != 0;
-        opened.attributes = tag.FileAttributes;
+        DWORD attributes = 0;
+        opened.attributesKnown = AttributesOf(handle, attributes);
+        opened.attributes = attributes;
         opened.finalPath = FinalPathOf(handle);
         opened.parentFinalPath = finalPath_;
         opened.name = name;
@@ -261,12 +270,7 @@ public:
         do {
             DirEntry entry;
             entry.name = found.cFileName;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                entry.kind = EntryKind::Link;
-            else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                entry.kind = EntryKind::Directory;
-            else
-                entry.kind = EntryKind::File;
+            entry.kind = KindOf(found.dwFileAttributes);
             entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) |
                          found.nFileSizeLow;
             visit(entry);
@@ -283,18 +287,16 @@ public:
 
     // The root is opened as set up (links followed) and may be shared fully: only what
     // lies below it is guarded.
-    std::unique_ptr<Folder> OpenRoot(const std::string& path, FolderAccess) override
+    std::unique_ptr<Folder> OpenRoot(const std::string& path) override
     {
-        HANDLE handle = CreateFileA(path.c_str(), kListAccess,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        HANDLE handle = CreateFileA(path.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return nullptr;
-        FILE_ATTRIBUTE_TAG_INFO tag{};
+        DWORD attributes = 0;
         std::string finalPath = FinalPathOf(handle);
-        if (finalPath.empty() ||
-            !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
-            !(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (finalPath.empty() || !AttributesOf(handle, attributes) ||
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             CloseHandle(handle);
             return nullptr;
         }

@@ -46,7 +46,7 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
         return nullptr;
     if (!rootTried_) {
         rootTried_ = true;
-        rootFolder_ = CurrentPlatform().OpenRoot(root_, FolderAccess::Read);
+        rootFolder_ = CurrentPlatform().OpenRoot(root_);
     }
     if (!rootFolder_)
         return nullptr;

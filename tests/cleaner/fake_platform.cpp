@@ -149,7 +149,7 @@ public:
     std::unique_ptr<cleaner::Folder> OpenSubfolder(const DirEntry& entry,
                                                    cleaner::FolderAccess) override
     {
-        return fake_.OpenFolderAt(Child(entry.name));
+        return fake_.OpenRoot(Child(entry.name));
     }
 
     bool RemoveEntry(const std::string& name, bool clearReadOnly) override
@@ -185,18 +185,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<cleaner::Folder> FakePlatform::OpenFolderAt(const std::string& path)
+// No link is ever opened as a folder: the fake's links have no target.
+std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path)
 {
     if (!IsDirectory(path))
         return nullptr;
     opened.push_back(path);
     return std::make_unique<FakeFolder>(*this, path);
-}
-
-std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path,
-                                                        cleaner::FolderAccess)
-{
-    return OpenFolderAt(path);
 }
 
 bool FakePlatform::IsDirectory(const std::string& path)

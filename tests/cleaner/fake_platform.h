@@ -52,16 +52,13 @@ public:
     bool ForEachEntry(const std::string& pattern,
                       const std::function<void(const cleaner::DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
-    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
-                                              cleaner::FolderAccess access) override;
+    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path) override;
     void PauseMilliseconds(unsigned milliseconds) override;
     bool ReadSharedText(const std::string& name, std::size_t maxBytes,
                         std::string& text) override;
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override;
 
-    // The folder `path` opened (no link is ever opened as a folder); null when it is none.
-    std::unique_ptr<cleaner::Folder> OpenFolderAt(const std::string& path);
     // The children of `folder`, with "." and ".." where `wildcard` matches them.
     std::vector<cleaner::DirEntry> EntriesOf(const std::string& folder,
                                              const std::string& wildcard) const;

@@ -33,10 +33,9 @@ public:
         return system_.ForEachEntry(pattern, visit);
     }
     bool IsDirectory(const std::string& path) override { return system_.IsDirectory(path); }
-    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
-                                              cleaner::FolderAccess access) override
+    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path) override
     {
-        return system_.OpenRoot(path, access);
+        return system_.OpenRoot(path);
     }
     void PauseMilliseconds(unsigned milliseconds) override
     {
