@@ -125,8 +125,10 @@ bool Child::Start(const std::string& program, const std::vector<std::string>& ar
     BOOL ok;
     {
         ScopedEnvironment environment(extra);
-        ok = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                            nullptr, &startup, &started);
+        // The program is named by the command line only: Wine then also starts a Linux
+        // program ("Z:\\bin\\ln"), which it refuses when named as the application.
+        ok = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                            &startup, &started);
     }
     CloseHandle(inRead);
     CloseHandle(outWrite);
