@@ -197,6 +197,18 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
     return false;
 }
 
+void DeleteTree(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
+         it.increment(ignored)) {
+        if (!it->is_symlink())
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(folder, ignored);
+}
+
 std::string AllUsersDataFolder(const std::string& testRoot, Environment& env)
 {
     std::string folder = testRoot + "/programdata";

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace testsupport {
 
@@ -249,6 +250,42 @@ std::string UnixPathOf(const std::string& path)
     return result;
 }
 
+// Runs the shell `script` on the Linux side (under Wine), its arguments from $1, to its end;
+// gives its exit code, -1 when it cannot start or does not end within a minute. Wine hands
+// out no process handle for a Linux program, so the script writes its exit code to a status
+// file (renamed into place whole) and that is awaited instead.
+int RunLinuxScript(const std::string& script, const std::vector<std::string>& args)
+{
+    static unsigned serial = 0;
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder)
+        return -1;
+    std::string status = std::string(folder) + "linux-script-" +
+                         std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string unixStatus = UnixPathOf(status);
+    if (unixStatus.empty())
+        return -1;
+    std::vector<std::string> shellArgs = {
+        "-c", script + "; echo $? > \"$0.part\" && mv \"$0.part\" \"$0\"", unixStatus};
+    shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+    Child shell;
+    if (!shell.Start("Z:\\bin\\sh", shellArgs))
+        return -1;
+    shell.CloseInput();
+    for (int waited = 0; waited < 60000; waited += 10) {
+        std::ifstream in(status);
+        int code = -1;
+        if (in >> code) {
+            in.close();
+            DeleteFileA(status.c_str());
+            return code;
+        }
+        Sleep(10);
+    }
+    return -1;
+}
+
 }  // namespace
 
 bool MakeLink(const std::string& target, const std::string& link, std::string& why)
@@ -258,13 +295,30 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
         why = "no Unix paths (not under Wine)";
         return false;
     }
-    int code = RunProgram("Z:\\bin\\ln", {"-s", unixTarget, unixLink});
+    int code = RunLinuxScript("ln -s \"$1\" \"$2\"", {unixTarget, unixLink});
     if (code != 0 || GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
         why = "ln -s " + unixTarget + " " + unixLink + " made no link (exit " +
               std::to_string(code) + ")";
         return false;
     }
     return true;
+}
+
+void DeleteTree(const std::string& folder)
+{
+    std::string unixFolder = UnixPathOf(folder);
+    if (!unixFolder.empty()) {
+        RunLinuxScript("[ -L \"$1\" ] || chmod -R u+w \"$1\" 2>/dev/null; rm -rf \"$1\"",
+                       {unixFolder});
+        return;
+    }
+    // Not under Wine: no Unix links to meet.
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
+         it.increment(ignored))
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(folder, ignored);
 }
 
 std::string AllUsersDataFolder(const std::string&, Environment&)

@@ -9,6 +9,8 @@
 #include <random>
 #include <string>
 
+#include "process.h"
+
 namespace testsupport {
 
 class TempFolderTest : public ::testing::Test {
@@ -23,19 +25,7 @@ protected:
 
     void TearDown() override { RemoveTree(root_); }
 
-    // Removes a tree whatever its files' permissions, never following links.
-    static void RemoveTree(const std::filesystem::path& folder)
-    {
-        namespace fs = std::filesystem;
-        std::error_code ignored;
-        for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
-             it.increment(ignored)) {
-            if (!it->is_symlink())
-                fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add,
-                                ignored);
-        }
-        fs::remove_all(folder, ignored);
-    }
+    static void RemoveTree(const std::filesystem::path& folder) { DeleteTree(folder.string()); }
 
     std::filesystem::path Root() const { return root_; }
 
