@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "example_pet.h"
-#include "host_interface.h"
-#include "lumarin_plugin.h"
-#include "pet_fields.h"
-#include "substitute_host.h"
+#include "plugin/bridges/pet_fields.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/example_pet.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "components.h"
-#include "host_interface.h"
-#include "lumarin_plugin.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/components.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "entry_verdict.h"
+#include "cleaner/entry_verdict.h"
 
 namespace cleaner {
 

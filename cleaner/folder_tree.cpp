@@ -1,4 +1,4 @@
-#include "folder_tree.h"
+#include "cleaner/folder_tree.h"
 
 #include <memory>
 #include <vector>

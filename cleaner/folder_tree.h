@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform.h"
+#include "cleaner/platform.h"
 
 namespace cleaner {
 

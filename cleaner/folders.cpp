@@ -1,6 +1,6 @@
-#include "folders.h"
+#include "cleaner/folders.h"
 
-#include "platform.h"
+#include "cleaner/platform.h"
 
 namespace cleaner {
 

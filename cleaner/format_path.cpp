@@ -1,4 +1,4 @@
-#include "format_path.h"
+#include "cleaner/format_path.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "ini_text.h"
+#include "cleaner/ini_text.h"
 
 #include <cctype>
 #include <cstddef>

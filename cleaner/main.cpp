@@ -1,6 +1,6 @@
 // The cleaner program: no arguments, no window, no output, exit code 1 always.
-#include "main_sequence.h"
-#include "resource_cleaner.h"
+#include "cleaner/main_sequence.h"
+#include "cleaner/resource_cleaner.h"
 
 int main()
 {

@@ -1,14 +1,14 @@
-#include "main_sequence.h"
+#include "cleaner/main_sequence.h"
 
 #include <string>
 #include <vector>
 
-#include "folder_tree.h"
-#include "folders.h"
-#include "format_path.h"
-#include "platform.h"
-#include "resource_cleaner.h"
-#include "rooted_remover.h"
+#include "cleaner/folder_tree.h"
+#include "cleaner/folders.h"
+#include "cleaner/format_path.h"
+#include "cleaner/platform.h"
+#include "cleaner/resource_cleaner.h"
+#include "cleaner/rooted_remover.h"
 
 namespace cleaner {
 

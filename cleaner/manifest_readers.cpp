@@ -2,12 +2,12 @@
 // ones into `staleResources`.
 #include <tinyxml.h>
 
-#include "folders.h"
-#include "format_path.h"
-#include "platform.h"
-#include "resource_cleaner.h"
-#include "resource_paths.h"
-#include "xml_lookup.h"
+#include "cleaner/folders.h"
+#include "cleaner/format_path.h"
+#include "cleaner/platform.h"
+#include "cleaner/resource_cleaner.h"
+#include "cleaner/resource_paths.h"
+#include "cleaner/xml_lookup.h"
 
 namespace cleaner {
 

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "cleaner/platform.h"
 
 namespace cleaner {
 

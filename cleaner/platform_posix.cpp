@@ -1,5 +1,5 @@
 // POSIX implementation of the cleaner's platform layer.
-#include "platform.h"
+#include "cleaner/platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,7 +16,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ini_text.h"
+#include "cleaner/ini_text.h"
 
 namespace cleaner {
 

@@ -1,6 +1,6 @@
 // Win32 implementation of the cleaner's platform layer (narrow-character calls). Deleting
 // by handle needs Windows Vista or later.
-#include "platform.h"
+#include "cleaner/platform.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "entry_verdict.h"
+#include "cleaner/entry_verdict.h"
 
 namespace cleaner {
 

@@ -6,6 +6,10 @@
 // had to be cut to fit a path buffer is never deleted or descended into, and no link below
 // that folder is followed when deleting (reading configuration may follow links: that can
 // only keep more files).
+//
+// Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion and the collecting,
+// selecting and deleting steps), manifest_readers.cpp (the manifests and resource names),
+// scene_readers.cpp (scene configurations, NPC lists, tiles and what is kept).
 #pragma once
 
 #include <map>

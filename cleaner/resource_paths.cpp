@@ -1,12 +1,12 @@
-#include "resource_paths.h"
+#include "cleaner/resource_paths.h"
 
 #include <climits>
 #include <cstdlib>
 #include <vector>
 
-#include "folders.h"
-#include "format_path.h"
-#include "platform.h"
+#include "cleaner/folders.h"
+#include "cleaner/format_path.h"
+#include "cleaner/platform.h"
 
 namespace cleaner {
 

@@ -1,8 +1,8 @@
-#include "rooted_remover.h"
+#include "cleaner/rooted_remover.h"
 
 #include <utility>
 
-#include "folder_tree.h"
+#include "cleaner/folder_tree.h"
 
 namespace cleaner {
 

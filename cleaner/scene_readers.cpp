@@ -5,12 +5,12 @@
 #include <climits>
 #include <vector>
 
-#include "folders.h"
-#include "format_path.h"
-#include "platform.h"
-#include "resource_cleaner.h"
-#include "resource_paths.h"
-#include "xml_lookup.h"
+#include "cleaner/folders.h"
+#include "cleaner/format_path.h"
+#include "cleaner/platform.h"
+#include "cleaner/resource_cleaner.h"
+#include "cleaner/resource_paths.h"
+#include "cleaner/xml_lookup.h"
 
 namespace cleaner {
 

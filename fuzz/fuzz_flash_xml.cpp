@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "as_object.h"
-#include "flash_api.h"
-#include "pet_fields.h"
+#include "plugin/bridges/as_object.h"
+#include "plugin/bridges/flash_api.h"
+#include "plugin/bridges/pet_fields.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <string>
 
-#include "installed_platform.h"
-#include "resource_cleaner.h"
+#include "cleaner/resource_cleaner.h"
+#include "tests/cleaner/installed_platform.h"
 
 class FuzzInstallation {
 public:

@@ -1,6 +1,6 @@
 // The manifest readers on arbitrary bytes: read as the current manifest, then as an
 // outdated one compared against it.
-#include "fuzz_installation.h"
+#include "fuzz/fuzz_installation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,5 +1,5 @@
 // The NPC list reader on arbitrary bytes.
-#include "fuzz_installation.h"
+#include "fuzz/fuzz_installation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

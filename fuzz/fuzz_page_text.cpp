@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
-#include "js_api.h"
-#include "pet_fields.h"
+#include "plugin/bridges/js_api.h"
+#include "plugin/bridges/pet_fields.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "pet_fields.h"
+#include "plugin/bridges/pet_fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,4 +1,4 @@
-#include "as_object.h"
+#include "plugin/bridges/as_object.h"
 
 #include <algorithm>
 #include <charconv>

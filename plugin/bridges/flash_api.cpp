@@ -1,9 +1,9 @@
-#include "flash_api.h"
+#include "plugin/bridges/flash_api.h"
 
 #include <exception>
 
-#include "host_interface.h"
-#include "pet_fields.h"
+#include "plugin/bridges/pet_fields.h"
+#include "plugin/framework/host_lookup.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "as_object.h"
-#include "flash_call_helper.h"
-#include "interface_helper.h"
-#include "lumarin.h"
+#include "plugin/bridges/as_object.h"
+#include "plugin/bridges/flash_call_helper.h"
+#include "plugin/framework/interface_helper.h"
+#include "plugin/service/lumarin.h"
 
 class CLumarinFlashAPI : public TInterfaceHelper,
                          public TFlashAPICenterCallHelper<CLumarinFlashAPI>,

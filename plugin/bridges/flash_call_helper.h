@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "host_interfaces.h"
+#include "plugin/framework/host_interfaces.h"
 
 template <class T>
 class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {

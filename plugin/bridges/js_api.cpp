@@ -1,4 +1,4 @@
-#include "js_api.h"
+#include "plugin/bridges/js_api.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,9 +6,10 @@
 #include <exception>
 #include <memory>
 
-#include "host_interface.h"
-#include "pet_fields.h"
-#include "platform.h"
+#include "plugin/bridges/pet_fields.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/platform/platform.h"
+#include "plugin/platform/text_conversion.h"
 
 namespace {
 

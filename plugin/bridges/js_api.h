@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "host_interfaces.h"
-#include "interface_helper.h"
-#include "lumarin.h"
+#include "plugin/framework/host_interfaces.h"
+#include "plugin/framework/interface_helper.h"
+#include "plugin/service/lumarin.h"
 
 class CLumarinJSAPI : public TInterfaceHelper,
                       public IBrowserAPICenterCall,

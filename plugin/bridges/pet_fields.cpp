@@ -1,4 +1,4 @@
-#include "pet_fields.h"
+#include "plugin/bridges/pet_fields.h"
 
 #include <charconv>
 #include <cstdio>

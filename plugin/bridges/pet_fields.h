@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "lumarin.h"
+#include "plugin/service/lumarin.h"
 
 namespace lumarin {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "object.h"
+#include "plugin/framework/object.h"
 
 struct PetIdList;
 struct PetInfoList;

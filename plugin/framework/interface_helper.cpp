@@ -1,8 +1,8 @@
-#include "interface_helper.h"
+#include "plugin/framework/interface_helper.h"
 
 #include <cstring>
 
-#include "host_interfaces.h"
+#include "plugin/framework/host_interfaces.h"
 
 TInterfaceHelper::~TInterfaceHelper()
 {

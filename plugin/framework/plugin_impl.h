@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "interface_helper.h"
-#include "object_impl.h"
+#include "plugin/framework/interface_helper.h"
+#include "plugin/framework/object_impl.h"
 
 template <ClassId kClassId, class T, class Interface>
 class TPlugin : public IObjectImpl<kClassId, T, Interface>, public TInterfaceHelper {

@@ -1,10 +1,10 @@
-#include "log_file.h"
+#include "plugin/log/log_file.h"
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
 
-#include "platform.h"
+#include "plugin/platform/platform.h"
 
 namespace lumarin {
 

@@ -12,8 +12,8 @@
 #include <ctime>
 #include <string>
 
-#include "log_file.h"
-#include "platform.h"
+#include "plugin/log/log_file.h"
+#include "plugin/platform/platform.h"
 
 template <class T>
 class LogHelpImpl {

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "plugin/platform/platform.h"
 
 namespace lumarin {
 

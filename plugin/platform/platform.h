@@ -1,7 +1,6 @@
-// The plug-in's platform layer: text conversions for the browser boundary, and what the
-// debug log needs (executable path, INI integers, debugger output, times, log files). OLE
-// Automation types and calls (BSTR, VARIANT, DISPPARAMS, SysAllocString...) come from
-// "automation.h": the system's on Windows, a stand-in with the same names on POSIX.
+// The plug-in's platform layer: what the debug log needs (executable path, INI integers,
+// debugger output, times, log files). No system header comes with it; the text conversions
+// for the script boundary are in "plugin/platform/text_conversion.h".
 #pragma once
 
 #include <cstddef>
@@ -9,8 +8,6 @@
 #include <ctime>
 #include <memory>
 #include <string>
-
-#include "automation.h"
 
 namespace lumarin {
 
@@ -52,21 +49,5 @@ Platform& SystemPlatform();
 Platform& CurrentPlatform();
 // Makes `platform` current; null restores the system's.
 void UsePlatform(Platform* platform);
-
-// Which ANSI code page a conversion uses: the calling thread's or the system's. On POSIX
-// both are UTF-8; an invalid byte becomes U+FFFD, as on Windows.
-enum class CodePage { Thread, System };
-
-// A new BSTR holding `text` converted from the code page; null when that fails. The
-// caller frees it with SysFreeString.
-BSTR AnsiToBstr(const std::string& text, CodePage codePage);
-// `text` converted to the code page; false when that fails. A null BSTR gives "".
-bool BstrToAnsi(BSTR text, std::string& out, CodePage codePage);
-// UTF-8 forms, for the substitute host's input and output.
-BSTR Utf8ToBstr(const std::string& text);
-bool BstrToUtf8(BSTR text, std::string& out);
-// Bytes of the thread-code-page character that starts at `text` (1, or 2 for a double-byte
-// lead byte), so that escaping never splits a character.
-std::size_t AnsiCharLength(const char* text);
 
 }  // namespace lumarin

@@ -14,7 +14,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform.h"
+#include "plugin/platform/platform.h"
+#include "plugin/platform/text_conversion.h"
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
 {

@@ -1,5 +1,6 @@
 // Windows: conversions with the system's code pages; OLE Automation is oleaut32's.
-#include "platform.h"
+#include "plugin/platform/platform.h"
+#include "plugin/platform/text_conversion.h"
 
 namespace lumarin {
 

@@ -1,7 +1,7 @@
 // The library's one export.
 #include <new>
 
-#include "lumarin_plugin.h"
+#include "plugin/service/lumarin_plugin.h"
 
 // A new service plug-in for kLumarinClassId; null for any other id or when it cannot be
 // built. The host frees it with Destroy.

@@ -1,10 +1,10 @@
-#include "lumarin_plugin.h"
+#include "plugin/service/lumarin_plugin.h"
 
 #include <cstring>
 #include <exception>
 #include <new>
 
-#include "host_interface.h"
+#include "plugin/framework/host_lookup.h"
 
 namespace {
 constexpr char kProtocolModule[] = "Quorlink.dll";

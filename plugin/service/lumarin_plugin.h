@@ -5,14 +5,14 @@
 
 #include <cstdint>
 
-#include "event_producer.h"
-#include "flash_api.h"
-#include "host_interfaces.h"
-#include "js_api.h"
-#include "log_help.h"
-#include "lumarin.h"
-#include "pet_info_cache.h"
-#include "plugin_impl.h"
+#include "plugin/bridges/flash_api.h"
+#include "plugin/bridges/js_api.h"
+#include "plugin/framework/event_producer.h"
+#include "plugin/framework/host_interfaces.h"
+#include "plugin/framework/plugin_impl.h"
+#include "plugin/log/log_help.h"
+#include "plugin/service/lumarin.h"
+#include "plugin/service/pet_info_cache.h"
 
 class IUnknownEvent2;
 class IUnknownEvent3;

@@ -1,4 +1,4 @@
-#include "pet_info_cache.h"
+#include "plugin/service/pet_info_cache.h"
 
 #include <cstring>
 

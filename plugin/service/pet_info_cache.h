@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <map>
 
-#include "lumarin.h"
+#include "plugin/service/lumarin.h"
 
 class PetInfoCache {
 public:

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "published_text.h"
+#include "sim/client/published_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "published_text.h"
+#include "sim/client/published_text.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "host_component.h"
+#include "sim/host/host_component.h"
 
 namespace simhost {
 

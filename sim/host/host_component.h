@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "host_interfaces.h"
+#include "plugin/framework/host_interfaces.h"
 
 namespace simhost {
 

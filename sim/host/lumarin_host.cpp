@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "pet_fields.h"
-#include "pets_file.h"
-#include "substitute_host.h"
+#include "plugin/bridges/pet_fields.h"
+#include "sim/host/pets_file.h"
+#include "sim/host/substitute_host.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "object_loader.h"
+#include "sim/host/object_loader.h"
 
 namespace simhost {
 

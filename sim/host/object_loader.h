@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "host_interfaces.h"
-#include "pet_protocol.h"
+#include "plugin/framework/host_interfaces.h"
+#include "sim/host/pet_protocol.h"
 
 namespace simhost {
 

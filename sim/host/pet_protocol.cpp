@@ -1,4 +1,4 @@
-#include "pet_protocol.h"
+#include "sim/host/pet_protocol.h"
 
 #include <cstring>
 

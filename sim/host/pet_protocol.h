@@ -7,8 +7,8 @@
 #include <map>
 #include <vector>
 
-#include "host_interfaces.h"
-#include "lumarin.h"
+#include "plugin/framework/host_interfaces.h"
+#include "plugin/service/lumarin.h"
 
 namespace simhost {
 

@@ -1,4 +1,4 @@
-#include "pets_file.h"
+#include "sim/host/pets_file.h"
 
 #include <cstring>
 #include <fstream>

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "substitute_host.h"
+#include "sim/host/substitute_host.h"
 
 namespace simhost {
 

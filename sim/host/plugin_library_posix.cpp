@@ -1,7 +1,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "plugin_library.h"
+#include "sim/host/plugin_library.h"
 
 namespace simhost {
 

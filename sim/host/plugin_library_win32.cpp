@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "plugin_library.h"
+#include "sim/host/plugin_library.h"
 
 namespace simhost {
 

@@ -1,4 +1,5 @@
-#include "script_engines.h"
+#include "sim/host/script_engines.h"
+#include "plugin/platform/text_conversion.h"
 
 #include <cstdlib>
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host_component.h"
-#include "platform.h"
+#include "plugin/platform/platform.h"
+#include "sim/host/host_component.h"
 
 namespace simhost {
 

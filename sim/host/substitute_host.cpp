@@ -1,4 +1,4 @@
-#include "substitute_host.h"
+#include "sim/host/substitute_host.h"
 
 #include <utility>
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "components.h"
-#include "host_component.h"
-#include "object_loader.h"
-#include "plugin_library.h"
-#include "script_engines.h"
+#include "sim/host/components.h"
+#include "sim/host/host_component.h"
+#include "sim/host/object_loader.h"
+#include "sim/host/plugin_library.h"
+#include "sim/host/script_engines.h"
 
 namespace simhost {
 

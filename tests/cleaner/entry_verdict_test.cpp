@@ -1,7 +1,7 @@
 // What a handle opened as the entry itself is taken for, as Windows and Wine report it.
 #include <gtest/gtest.h>
 
-#include "entry_verdict.h"
+#include "cleaner/entry_verdict.h"
 
 using cleaner::EntryVerdict;
 using cleaner::kAttributeDirectory;

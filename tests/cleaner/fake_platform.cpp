@@ -1,9 +1,9 @@
-#include "fake_platform.h"
+#include "tests/cleaner/fake_platform.h"
 
 #include <cctype>
 #include <utility>
 
-#include "ini_text.h"
+#include "cleaner/ini_text.h"
 
 using cleaner::DirEntry;
 using cleaner::EntryKind;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "folders.h"
-#include "platform.h"
+#include "cleaner/folders.h"
+#include "cleaner/platform.h"
 
 class FakePlatform : public cleaner::Platform {
 public:

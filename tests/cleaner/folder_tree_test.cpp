@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "fake_platform.h"
-#include "folder_tree.h"
-#include "rooted_remover.h"
+#include "cleaner/folder_tree.h"
+#include "cleaner/rooted_remover.h"
+#include "tests/cleaner/fake_platform.h"
 
 using cleaner::RootedRemover;
 using cleaner::SumFileSizes;

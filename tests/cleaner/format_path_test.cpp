@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "format_path.h"
+#include "cleaner/format_path.h"
 
 using cleaner::FormatPath;
 

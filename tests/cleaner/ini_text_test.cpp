@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ini_text.h"
+#include "cleaner/ini_text.h"
 
 using cleaner::SetIniValue;
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "folders.h"
-#include "platform.h"
+#include "cleaner/folders.h"
+#include "cleaner/platform.h"
 
 class InstalledPlatform : public cleaner::Platform {
 public:

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "fake_platform.h"
-#include "folders.h"
-#include "main_sequence.h"
-#include "resource_cleaner.h"
+#include "cleaner/folders.h"
+#include "cleaner/main_sequence.h"
+#include "cleaner/resource_cleaner.h"
+#include "tests/cleaner/fake_platform.h"
 
 using cleaner::IsProcessRunning;
 

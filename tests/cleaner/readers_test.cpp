@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "installed_platform.h"
-#include "resource_cleaner.h"
-#include "temp_folder.h"
+#include "cleaner/resource_cleaner.h"
+#include "tests/cleaner/installed_platform.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using cleaner::CResourceCleaner;

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "process.h"
-#include "resource_cleaner.h"
-#include "temp_folder.h"
+#include "cleaner/resource_cleaner.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using testsupport::Child;

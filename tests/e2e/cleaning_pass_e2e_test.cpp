@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "process.h"
-#include "temp_folder.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using testsupport::Child;

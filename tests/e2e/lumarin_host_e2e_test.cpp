@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "example_pet.h"
-#include "process.h"
-#include "temp_folder.h"
+#include "tests/plugin/example_pet.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "process.h"
-#include "temp_folder.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using testsupport::ProgramPath;

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "as_object.h"
+#include "plugin/bridges/as_object.h"
 
 TEST(ASObject, KindsAndEmptyValues)
 {

@@ -4,11 +4,12 @@
 
 #include <memory>
 
-#include "example_pet.h"
-#include "host_interface.h"
-#include "lumarin_plugin.h"
-#include "pet_records.h"
-#include "substitute_host.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/platform/automation.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/example_pet.h"
+#include "tests/plugin/pet_records.h"
 
 using simhost::HostOptions;
 using simhost::PageValue;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "log_file.h"
-#include "platform.h"
+#include "plugin/log/log_file.h"
+#include "plugin/platform/platform.h"
 
 // 2010-05-01 09:30:00.123 as a local file time.
 constexpr std::uint64_t kStart = 116444736000000000ULL + 1272706200ULL * 10000000ULL + 1230000;

@@ -2,10 +2,10 @@
 // CreateObject. Each test loads it afresh, so its module-wide state starts empty.
 #include <gtest/gtest.h>
 
-#include "pet_records.h"
-#include "process.h"
-#include "recording_listener.h"
-#include "substitute_host.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/pet_records.h"
+#include "tests/plugin/recording_listener.h"
+#include "tests/support/process.h"
 
 using simhost::HostOptions;
 using simhost::SubstituteHost;

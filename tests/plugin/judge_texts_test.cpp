@@ -10,10 +10,11 @@
 #include <fstream>
 #include <map>
 
-#include "example_pet.h"
-#include "platform.h"
-#include "process.h"
-#include "substitute_host.h"
+#include "plugin/platform/platform.h"
+#include "plugin/platform/text_conversion.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/example_pet.h"
+#include "tests/support/process.h"
 
 namespace {
 

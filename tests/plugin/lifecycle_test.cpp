@@ -3,11 +3,11 @@
 
 #include <memory>
 
-#include "fake_log_platform.h"
-#include "host_interface.h"
-#include "lumarin_plugin.h"
-#include "substitute_host.h"
-#include "temp_folder.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/fake_log_platform.h"
+#include "tests/support/temp_folder.h"
 
 using simhost::HostOptions;
 using simhost::SubstituteHost;

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "log_file.h"
-#include "log_help.h"
-#include "platform.h"
-#include "fake_log_platform.h"
-#include "temp_folder.h"
+#include "plugin/log/log_file.h"
+#include "plugin/log/log_help.h"
+#include "plugin/platform/platform.h"
+#include "tests/plugin/fake_log_platform.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

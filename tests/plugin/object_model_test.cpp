@@ -1,11 +1,11 @@
 // The object model: plug-in bases, component lookup, cached host interfaces, listener list.
 #include <gtest/gtest.h>
 
-#include "event_producer.h"
-#include "host_component.h"
-#include "host_interface.h"
-#include "plugin_impl.h"
-#include "recording_listener.h"
+#include "plugin/framework/event_producer.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/plugin_impl.h"
+#include "sim/host/host_component.h"
+#include "tests/plugin/recording_listener.h"
 
 using simhost::ComponentContainer;
 using simhost::HostComponent;

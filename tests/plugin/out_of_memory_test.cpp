@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "host_interface.h"
-#include "lumarin.h"
-#include "lumarin_plugin.h"
-#include "object.h"
-#include "pet_records.h"
-#include "substitute_host.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/object.h"
+#include "plugin/platform/text_conversion.h"
+#include "plugin/service/lumarin.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/pet_records.h"
 
 extern "C" IPlugin* CreateObject(std::uint32_t classId);
 

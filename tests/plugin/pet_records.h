@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "lumarin.h"
+#include "plugin/service/lumarin.h"
 
 // A record whose every byte, reserved ones included, is set: byte i is `seed` + i, then
 // the fields that matter are written over it.

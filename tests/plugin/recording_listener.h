@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lumarin.h"
+#include "plugin/service/lumarin.h"
 
 struct Delivery {
     std::string listener;

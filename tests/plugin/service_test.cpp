@@ -1,11 +1,11 @@
 // The pet info service inside CLumarinPlugin, driven by the substitute host's components.
 #include <gtest/gtest.h>
 
-#include "host_interface.h"
-#include "lumarin_plugin.h"
-#include "pet_records.h"
-#include "recording_listener.h"
-#include "substitute_host.h"
+#include "plugin/framework/host_lookup.h"
+#include "plugin/service/lumarin_plugin.h"
+#include "sim/host/substitute_host.h"
+#include "tests/plugin/pet_records.h"
+#include "tests/plugin/recording_listener.h"
 
 using simhost::SubstituteHost;
 

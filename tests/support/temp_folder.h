@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "process.h"
+#include "tests/support/process.h"
 
 namespace testsupport {
 

@@ -3,11 +3,11 @@
 // folders opened without following links, so it stays strictly inside that folder.
 #include <cstdlib>
 
-#include "format_path.h"
-#include "platform.h"
-#include "resource_cleaner.h"
-#include "resource_paths.h"
-#include "rooted_remover.h"
+#include "cleaner/format_path.h"
+#include "cleaner/platform.h"
+#include "cleaner/resource_cleaner.h"
+#include "cleaner/resource_paths.h"
+#include "cleaner/rooted_remover.h"
 
 namespace cleaner {
 

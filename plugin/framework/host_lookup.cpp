@@ -1,4 +1,4 @@
-#include "host_interface.h"
+#include "plugin/framework/host_lookup.h"
 
 void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
                           const char* interfaceName)
