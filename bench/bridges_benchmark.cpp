@@ -29,7 +29,7 @@ PetInfo Pet(std::uint64_t petId)
 struct Fixture {
     Fixture()
     {
-        HostInterfaces() = HostInterfaceCache();
+        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
         host.titleSystem.titles[7] = {"Star", "#FFD700"};
         for (std::uint64_t id = 1; id <= 100; ++id)
             host.pets[id] = Pet(id);
@@ -84,7 +84,7 @@ void FlashRequestWithXMLPrinter(benchmark::State& state)
 {
     Started();
     PetInfo pet = Pet(433791706897ULL);
-    HostInterfaceCache& hosts = HostInterfaces();
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
     for (auto _ : state) {
         std::string titleName, titleColor;
         hosts.titleSystem->GetTitleName(pet.titleid, &titleName);

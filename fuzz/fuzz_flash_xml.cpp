@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     flash.FillPetInfoObject(object, &record);
     object.SetProperty("text", text.c_str());
     std::string document = "<?xml version='1.0' encoding='ISO-8859-1'?>" +
-                           MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
+                           lumarin::MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
 
     xmlDoc* parsed = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr,
                                    nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR |

@@ -249,17 +249,35 @@ void ASOBase::SetProperty(const char* id, IASObject* child)
         return order < 0 || (order == 0 && property.id.length < idLength);
     };
     auto at = std::lower_bound(properties_.begin(), properties_.end(), id, before);
-    // A replaced text stays unused in `text_` until the value is destroyed.
     const Span encoded{text_.size(), length};
     text_.append(xml, length);
     if (at != properties_.end() && at->id.length == idLength &&
         std::memcmp(text_.data() + at->id.offset, id, idLength) == 0) {
+        // The replaced text lies unused in `text_`, until there is more unused than used.
+        unused_ += at->encoded.length;
         at->encoded = encoded;
+        if (unused_ > text_.size() - unused_)
+            Compact();
         return;
     }
     const Span name{text_.size(), idLength};
     text_.append(id, idLength);
     properties_.insert(at, Property{name, encoded});
+}
+
+void ASOBase::Compact()
+{
+    std::string live;
+    live.reserve(text_.size() - unused_);
+    for (Property& property : properties_) {
+        for (Span* span : {&property.id, &property.encoded}) {
+            const std::size_t offset = live.size();
+            live.append(text_, span->offset, span->length);
+            span->offset = offset;
+        }
+    }
+    text_.swap(live);
+    unused_ = 0;
 }
 
 void ASOBase::SetValue(std::int64_t value)
@@ -303,7 +321,7 @@ void ASOBase::SetValue(IASObject* child)
     value_ = child ? child->GetXML() : "<null/>";
 }
 
-std::string MakeInvokeXML(const char* name, const char* arguments)
+std::string lumarin::MakeInvokeXML(const char* name, const char* arguments)
 {
     static const char kHead[] = "<invoke name='", kMiddle[] = "'  returntype='xml'><arguments>",
                       kTail[] = "</arguments></invoke>";

@@ -71,12 +71,20 @@ private:
         Span id;
         Span encoded;
     };
+    // Keeps only the texts in use in `text_`.
+    void Compact();
+
     std::vector<Property> properties_;
     std::string text_;
+    std::size_t unused_ = 0;  // bytes of replaced texts in `text_`
     std::string value_;
     std::string kind_;
     std::string xml_;
 };
 
+namespace lumarin {
+
 // The request text that calls `name` in a movie with the encoded arguments.
 std::string MakeInvokeXML(const char* name, const char* arguments);
+
+}  // namespace lumarin

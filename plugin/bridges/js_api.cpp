@@ -102,24 +102,24 @@ BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
     if (!owner)
         return 0;
     SetPlugin(owner);
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    if (lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
         hosts.browserCenter->RegisterPageMethod(kGetPetInfo, this);
         hosts.browserCenter->RegisterPageMethod(kGetPetInfoList, this);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->AddListener(this);
     return 1;
 }
 
 void CLumarinJSAPI::Uninit()
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    if (lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
         hosts.browserCenter->UnregisterPageMethod(kGetPetInfo, this);
         hosts.browserCenter->UnregisterPageMethod(kGetPetInfoList, this);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RemoveListener(this);
 }
 
@@ -149,8 +149,8 @@ void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
         arguments->cArgs >= 1)
         hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
     return 1;
@@ -158,8 +158,8 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    if (!lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         return 1;
     PetIdList ids{};
     // Element 1 is read as text only when it holds a BSTR: any other payload is no pointer.
@@ -178,15 +178,15 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
         return std::string();
-    HostInterfaceCache& hosts = HostInterfaces();
+    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
-    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
+    if (lumarin::GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
         hosts.titleSystem->GetTitleName(record->titleid, &titleName);
         hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
     }
     std::uint32_t petClass = 0;
-    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+    if (lumarin::GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
         petClass = static_cast<std::uint32_t>(
             hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
@@ -223,8 +223,8 @@ void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
 void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
     try {
-        HostInterfaceCache& hosts = HostInterfaces();
-        if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+        lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+        if (!lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
             return;
         if (!success) {
             DISPPARAMS none = {nullptr, nullptr, 0, 0};

@@ -1,5 +1,7 @@
 #include "plugin/framework/host_lookup.h"
 
+namespace lumarin {
+
 void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
                           const char* interfaceName)
 {
@@ -14,3 +16,5 @@ HostInterfaceCache& HostInterfaces()
     static HostInterfaceCache caches;
     return caches;
 }
+
+}  // namespace lumarin

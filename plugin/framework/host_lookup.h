@@ -6,6 +6,8 @@
 
 class ILumarin;
 
+namespace lumarin {
+
 // Looks `componentId` up from `helper` and asks it for `interfaceName`; null when either
 // is not found.
 void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
@@ -34,3 +36,5 @@ struct HostInterfaceCache {
 };
 
 HostInterfaceCache& HostInterfaces();
+
+}  // namespace lumarin

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "plugin/platform/platform.h"
+#include "plugin/platform/proc_stat.h"
 #include "plugin/platform/text_conversion.h"
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
@@ -249,16 +250,13 @@ public:
     std::uint64_t ProcessStartTime() override
     {
         std::ifstream stat("/proc/self/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)),
-                         std::istreambuf_iterator<char>());
-        // Fields after the command name, which ends at the last ')'; the start time is
-        // field 22, the 20th after it.
-        std::istringstream fields(text.substr(text.rfind(')') + 2));
-        std::string field;
-        for (int i = 0; i < 20 && fields >> field; ++i) {
-        }
+        const std::string text((std::istreambuf_iterator<char>(stat)),
+                               std::istreambuf_iterator<char>());
+        unsigned long long started = 0;
+        // Unknown, as on Windows when the process times cannot be read.
+        if (!StartTicksFromStat(text, started))
+            return 0;
         const unsigned long long ticks = static_cast<unsigned long long>(sysconf(_SC_CLK_TCK));
-        const unsigned long long started = std::strtoull(field.c_str(), nullptr, 10);
         const long long seconds = BootTime() + static_cast<long long>(started / ticks);
         const long long hundredths = static_cast<long long>(started % ticks * 100 / ticks);
         std::tm local{};

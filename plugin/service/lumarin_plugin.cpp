@@ -20,8 +20,8 @@ CLumarinPlugin::~CLumarinPlugin()
 {
     // The module-wide "ILumarin" may be this object: a plug-in created later in the same
     // load must not reach a destroyed one through it.
-    if (HostInterfaces().lumarin == static_cast<ILumarin*>(this))
-        HostInterfaces().lumarin = nullptr;
+    if (lumarin::HostInterfaces().lumarin == static_cast<ILumarin*>(this))
+        lumarin::HostInterfaces().lumarin = nullptr;
 }
 
 BOOL32 CLumarinPlugin::PreInitialize()
@@ -55,7 +55,7 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     jsApi_.Init(this);
 
     IOnlineRootProtocol* onlineRoot = nullptr;
-    if (GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
+    if (lumarin::GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
         onlineRoot_ = onlineRoot;
 
     bool loaded = false;
@@ -73,18 +73,18 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     if (protocol_)
         protocol_->Bind(onlineRoot_, this, 1);
     if (!loaded ||
-        !GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                          HostInterfaces().mainLogicLoader))
+        !lumarin::GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                          lumarin::HostInterfaces().mainLogicLoader))
         return 0;
-    HostInterfaces().mainLogicLoader->RegisterPlugin(this);
+    lumarin::HostInterfaces().mainLogicLoader->RegisterPlugin(this);
     return 1;
 }
 
 void CLumarinPlugin::Uninitialize()
 {
-    if (GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                         HostInterfaces().mainLogicLoader))
-        HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
+    if (lumarin::GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                         lumarin::HostInterfaces().mainLogicLoader))
+        lumarin::HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
     container_ = nullptr;
     flashApi_.Uninit();
     jsApi_.Uninit();

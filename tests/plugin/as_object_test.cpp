@@ -96,8 +96,8 @@ TEST(ASObject, ChildIsCopiedWhenSet)
 
 TEST(ASObject, InvokeText)
 {
-    EXPECT_EQ(MakeInvokeXML("f", ""),
+    EXPECT_EQ(lumarin::MakeInvokeXML("f", ""),
               "<invoke name='f'  returntype='xml'><arguments></arguments></invoke>");
-    EXPECT_EQ(MakeInvokeXML("f", "<null/>"),
+    EXPECT_EQ(lumarin::MakeInvokeXML("f", "<null/>"),
               "<invoke name='f'  returntype='xml'><arguments><null/></arguments></invoke>");
 }

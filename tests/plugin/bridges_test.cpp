@@ -24,7 +24,7 @@ class Bridges : public ::testing::Test {
 protected:
     void Start(HostOptions options = {})
     {
-        HostInterfaces() = HostInterfaceCache();  // each test has its own host
+        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();  // each test has its own host
         host_ = std::make_unique<SubstituteHost>(options);
         host_->pets[kExamplePetId] = ExamplePet();
         for (std::uint64_t id : {11, 22, 33})
@@ -164,7 +164,7 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     Start();
     // The service gone from the host: calls are handled and ask nothing.
     plugin_->Uninitialize();
-    HostInterfaces().lumarin = nullptr;
+    lumarin::HostInterfaces().lumarin = nullptr;
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
     ASSERT_EQ(flash.Init(&host_->root), 1);

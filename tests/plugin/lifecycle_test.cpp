@@ -16,7 +16,7 @@ class Lifecycle : public testsupport::TempFolderTest {
 protected:
     void Start(HostOptions options = {}, bool answerNull = false)
     {
-        HostInterfaces() = HostInterfaceCache();
+        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
         host_ = std::make_unique<SubstituteHost>(options);
         host_->objectLoader.answerNull = answerNull;
         plugin_ = new CLumarinPlugin;

@@ -7,6 +7,7 @@
 #include "plugin/log/log_file.h"
 #include "plugin/log/log_help.h"
 #include "plugin/platform/platform.h"
+#include "plugin/platform/proc_stat.h"
 #include "tests/plugin/fake_log_platform.h"
 #include "tests/support/temp_folder.h"
 
@@ -157,4 +158,30 @@ TEST_F(DebugLog, LongLineCutAt1022)
     EXPECT_EQ(platform.debugLines[0].size(), 1022u);
     EXPECT_EQ(platform.debugLines[0].back(), 'x');  // no closing "\r\n"
     EXPECT_EQ(ReadText(Root() / "Log" / "Log.log").size(), 8u + 1022u);
+}
+
+// The run's start comes from /proc/self/stat on Linux; a file that cannot be read, or reads
+// short, gives "unknown" (0), as Windows does, never an exception.
+TEST(ProcStat, StartTicksOnlyFromAWholeStatLine)
+{
+    const std::string tail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 ";
+    const struct {
+        std::string text;
+        bool read;
+        unsigned long long ticks;
+    } cases[] = {
+        {"", false, 0},
+        {"123 (cat", false, 0},
+        {"123 (cat)", false, 0},
+        {"123 (cat) S 1 2 3", false, 0},
+        {"123 (cat)" + tail + "4567 8 9", true, 4567},
+        {"123 (a) b) c)" + tail + "99", true, 99},
+        {"123 (cat)" + tail + "12x 8", false, 0},
+    };
+    for (const auto& c : cases) {
+        unsigned long long ticks = 0;
+        EXPECT_EQ(c.read, lumarin::StartTicksFromStat(c.text, ticks)) << c.text;
+        if (c.read)
+            EXPECT_EQ(c.ticks, ticks) << c.text;
+    }
 }

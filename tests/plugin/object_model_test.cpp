@@ -147,20 +147,20 @@ TEST_F(ComponentLookup, HostInterfaceIsCachedOnSuccessOnly)
     helper.SetPlugin(&bottom);
     IPhasesLogic* slot = nullptr;
 
-    EXPECT_FALSE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
     EXPECT_EQ(slot, nullptr);
 
     topContainer.Add("phaseslogic", &phases);
-    EXPECT_FALSE(GetHostInterface(helper, "phaseslogic", "IOther", slot));
+    EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IOther", slot));
     EXPECT_EQ(phases.asked, 1);
     EXPECT_EQ(slot, nullptr);
 
-    EXPECT_TRUE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_TRUE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
     EXPECT_EQ(static_cast<void*>(slot), &phasesLogic);
     EXPECT_EQ(phases.asked, 2);
 
     topContainer.Remove("phaseslogic");
-    EXPECT_TRUE(GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
+    EXPECT_TRUE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
     EXPECT_EQ(phases.asked, 2);  // never asked again
 }
 

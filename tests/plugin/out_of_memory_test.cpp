@@ -1,10 +1,14 @@
-// Memory running out inside calls from the host: no exception reaches the host.
-// This program replaces operator new so that a test can make allocations fail.
+// Memory running out inside calls from the host: no exception reaches the host; and what
+// an object holds on the heap. This program replaces operator new so that a test can make
+// allocations fail, and counts the bytes allocated and not yet freed.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <string>
 
+#include "plugin/bridges/as_object.h"
 #include "plugin/framework/host_lookup.h"
 #include "plugin/framework/object.h"
 #include "plugin/platform/text_conversion.h"
@@ -17,18 +21,31 @@ extern "C" IPlugin* CreateObject(std::uint32_t classId);
 
 namespace {
 bool g_failAllocations = false;
+std::size_t g_liveBytes = 0;
+// Each block starts with its size, in a header that keeps the caller's part aligned.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
 }  // namespace
 
 void* operator new(std::size_t size)
 {
     if (g_failAllocations)
         throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
+    if (auto* block = static_cast<unsigned char*>(std::malloc(kHeader + size))) {
+        *reinterpret_cast<std::size_t*>(block) = size;
+        g_liveBytes += size;
+        return block + kHeader;
+    }
     throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept
+{
+    if (!memory)
+        return;
+    unsigned char* block = static_cast<unsigned char*>(memory) - kHeader;
+    g_liveBytes -= *reinterpret_cast<std::size_t*>(block);
+    std::free(block);
+}
+void operator delete(void* memory, std::size_t) noexcept { operator delete(memory); }
 
 TEST(CreateObject, AnswersNullWhenMemoryRunsOut)
 {
@@ -44,7 +61,7 @@ TEST(CreateObject, AnswersNullWhenMemoryRunsOut)
 
 TEST(OutOfMemory, BridgeCallsEndQuietly)
 {
-    HostInterfaces() = HostInterfaceCache();
+    lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
     simhost::SubstituteHost host;
     host.AttachPlugin(new CLumarinPlugin);
     ASSERT_EQ(host.StartPlugin(), 1);
@@ -75,4 +92,22 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     SysFreeString(ids);
     flash.Uninit();
     page.Uninit();
+}
+
+TEST(ASOBase, PropertySetOverAndOverKeepsItsHeapBounded)
+{
+    ASOBase object;
+    const std::string text(100, 'x');
+    object.SetProperty("other", "kept");
+    for (int i = 0; i < 1000; ++i)
+        object.SetProperty("name", text.c_str());
+    const std::size_t settled = g_liveBytes;
+    for (int i = 0; i < 1000000; ++i)
+        object.SetProperty("name", text.c_str());
+
+    EXPECT_LE(g_liveBytes, settled + 1024);
+    EXPECT_STREQ(object.GetXML(), ("<object><property id='name'><string><![CDATA[" + text +
+                                   "]]></string></property><property id='other'><string>"
+                                   "<![CDATA[kept]]></string></property></object>")
+                                      .c_str());
 }

@@ -18,7 +18,7 @@ class Service : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HostInterfaces() = HostInterfaceCache();  // each test has its own host
+        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();  // each test has its own host
         host_.pets[kPip] = PatternedPet(kPip, 1);
         host_.pets[kRex] = PatternedPet(kRex, 50);
         host_.pets[0] = PatternedPet(0, 90);
