@@ -286,13 +286,13 @@ public:
         if (!existed && access(file.c_str(), F_OK) == 0)
             return false;  // present but unreadable: never replace what cannot be kept
         std::string updated = SetIniValue(text, section, key, value, "\n");
-        return ReplaceFile(file, updated);
+        return ReplaceWholeFile(file, updated);
     }
 
 private:
     // Writes `text` to a temporary file beside `file` and renames it over `file`, so that
     // readers see either the old or the new file, never a part of one.
-    static bool ReplaceFile(const std::string& file, const std::string& text)
+    static bool ReplaceWholeFile(const std::string& file, const std::string& text)
     {
         std::string temporary = file + ".XXXXXX";
         int fd = mkstemp(&temporary[0]);

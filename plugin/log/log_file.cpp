@@ -65,11 +65,11 @@ CalendarTime ToCalendar(std::uint64_t fileTime)
 
 }  // namespace
 
-std::string DebugIniPath(std::size_t capacity)
+std::string DebugIniPath()
 {
     Platform& platform = CurrentPlatform();
     std::string folder = platform.ExecutablePath();
-    if (folder.size() >= capacity)
+    if (folder.size() >= kDebugIniExePathCapacity)
         folder.clear();  // would not fit the buffer: read as failed
     std::string::size_type separator = folder.rfind(platform.Separator());
     folder = separator == std::string::npos ? "" : folder.substr(0, separator + 1);
@@ -118,7 +118,7 @@ void AppendToLogFile(const char* line)
     LogFileState& state = State();
     Platform& platform = CurrentPlatform();
     if (!state.modeRead) {
-        state.mode = platform.ReadIniInt(DebugIniPath(243), "Base", "Log2File", 0);
+        state.mode = platform.ReadIniInt(DebugIniPath(), "Base", "Log2File", 0);
         state.modeRead = true;
     }
     if (state.mode == 0)

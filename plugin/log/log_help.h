@@ -22,7 +22,7 @@ public:
     void LoadLogSwitches()
     {
         lumarin::Platform& platform = lumarin::CurrentPlatform();
-        const std::string ini = lumarin::DebugIniPath(243);
+        const std::string ini = lumarin::DebugIniPath();
         ShowVerboseInfo = platform.ReadIniInt(ini, "Lumarin", "ShowVerboseInfo", 0) != 0;
         ShowTraceInfo = platform.ReadIniInt(ini, "Lumarin", "ShowTraceInfo", 0) != 0;
         ShowErrorInfo = platform.ReadIniInt(ini, "Lumarin", "ShowErrorInfo", 0) != 0;

@@ -41,9 +41,9 @@ TEST(LumarinHost, WorkedExampleFromTheSampleSet)
 {
     HostRun run = RunHost("flash Lumarin_GetPetInfo 433791706897\n"
                       "page Lumarin_GetPetInfo 433791706897\n");
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(0, run.exitCode);
     // Each result reaches both bridges; the browser bridge registered last, so hears first.
-    EXPECT_EQ(run.lines, (std::vector<std::string>{kPageLine, kFlashLine, kPageLine, kFlashLine}));
+    EXPECT_EQ((std::vector<std::string>{kPageLine, kFlashLine, kPageLine, kFlashLine}), run.lines);
 }
 
 TEST(LumarinHost, ListFailureCachedAndUnknownCommands)
@@ -54,20 +54,20 @@ TEST(LumarinHost, ListFailureCachedAndUnknownCommands)
                       "bogus command\n"
                       "page Lumarin_GetPetInfoList 999\n"
                       "cached 11\n");
-    EXPECT_EQ(run.exitCode, 0);
-    ASSERT_EQ(run.lines.size(), 10u);
+    EXPECT_EQ(0, run.exitCode);
+    ASSERT_EQ(10u, run.lines.size());
     // One result of two records: each bridge sends one callback per record.
-    EXPECT_EQ(run.lines[0].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'11'", 0), 0u);
-    EXPECT_EQ(run.lines[1].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'22'", 0), 0u);
-    EXPECT_EQ(run.lines[2].rfind("flash <invoke name='Lumarin_GetPetInfoCallBackSuc'", 0), 0u);
+    EXPECT_EQ(0u, run.lines[0].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'11'", 0));
+    EXPECT_EQ(0u, run.lines[1].rfind("page Lumarin_GetPetInfoCallBackSuc {petid:'22'", 0));
+    EXPECT_EQ(0u, run.lines[2].rfind("flash <invoke name='Lumarin_GetPetInfoCallBackSuc'", 0));
     EXPECT_NE(run.lines[2].find("<string>11</string>"), std::string::npos);
     EXPECT_NE(run.lines[3].find("<string>22</string>"), std::string::npos);
-    EXPECT_EQ(run.lines[4], "page Lumarin_GetPetInfoCallBackFail");
-    EXPECT_EQ(run.lines[5], std::string("flash ") + kFlashFailure);
-    EXPECT_EQ(run.lines[6], "not cached");  // nothing asked for it in this run
-    EXPECT_EQ(run.lines[7], "page Lumarin_GetPetInfoCallBackFail");  // 999 is unknown
-    EXPECT_EQ(run.lines[8], std::string("flash ") + kFlashFailure);
-    EXPECT_EQ(run.lines[9].rfind("cached petid=11 petname=Bramble kivname=Olek", 0), 0u);
+    EXPECT_EQ("page Lumarin_GetPetInfoCallBackFail", run.lines[4]);
+    EXPECT_EQ(std::string("flash ") + kFlashFailure, run.lines[5]);
+    EXPECT_EQ("not cached", run.lines[6]);  // nothing asked for it in this run
+    EXPECT_EQ("page Lumarin_GetPetInfoCallBackFail", run.lines[7]);  // 999 is unknown
+    EXPECT_EQ(std::string("flash ") + kFlashFailure, run.lines[8]);
+    EXPECT_EQ(0u, run.lines[9].rfind("cached petid=11 petname=Bramble kivname=Olek", 0));
 }
 
 class LumarinHostPets : public testsupport::TempFolderTest {};
@@ -79,8 +79,8 @@ TEST_F(LumarinHostPets, PetsFileIsServedAndBadOnesRefused)
         "petLevel": 30, "vipFlag": -1, "avatarVersion": 1, "avatarItems": [[1, 2]],
         "titleid": 9}], "titles": {"9": {"name": "Ace", "color": "red"}}})");
     HostRun run = RunHost("page Lumarin_GetPetInfo 5\n", {"--pets", good});
-    EXPECT_EQ(run.exitCode, 0);
-    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_EQ(0, run.exitCode);
+    ASSERT_EQ(2u, run.lines.size());
     EXPECT_NE(run.lines[0].find("petclass:'4'"), std::string::npos);
     EXPECT_NE(run.lines[0].find(",titlename:'Ace'\t\t\t   ,titlecolor:'red'}"), std::string::npos);
 
@@ -88,14 +88,14 @@ TEST_F(LumarinHostPets, PetsFileIsServedAndBadOnesRefused)
     WriteText(bad, R"({"pets": [{"petid": 5, "petname": "ABCDEFGHIJKLMNOPQ", "kivname": "Kim",
         "petLevel": 30, "vipFlag": 0, "avatarVersion": 1, "avatarItems": [], "titleid": 0}]})");
     run = RunHost("", {"--pets", bad}, true);
-    EXPECT_EQ(run.exitCode, 2);
-    ASSERT_EQ(run.lines.size(), 1u);
+    EXPECT_EQ(2, run.exitCode);
+    ASSERT_EQ(1u, run.lines.size());
     EXPECT_NE(run.lines[0].find("pet 1 (petid 5): petname is longer than 16 bytes"),
               std::string::npos)
         << run.lines[0];
 
     run = RunHost("", {"--pets"}, true);
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(2, run.exitCode);
 }
 
 TEST_F(LumarinHostPets, TraceLinesReachTheSharedLogFile)
@@ -116,8 +116,8 @@ TEST_F(LumarinHostPets, TraceLinesReachTheSharedLogFile)
     std::vector<std::string> errors;
     for (std::string line = child.ReadLine(); !line.empty(); line = child.ReadLine())
         errors.push_back(line);
-    EXPECT_EQ(child.Wait(), 0);
-    ASSERT_EQ(errors.size(), 2u);  // the trace lines, also on standard error
+    EXPECT_EQ(0, child.Wait());
+    ASSERT_EQ(2u, errors.size());  // the trace lines, also on standard error
     EXPECT_NE(errors[0].find(" TRACE:CLumarinPlugin:: PreInitialize() result=1"),
               std::string::npos);
     EXPECT_NE(errors[1].find(" TRACE:CLumarinPlugin:: Initialize() pluginname=lumarin result=1"),

@@ -79,7 +79,7 @@ TEST(ASObject, LongOutputIsNeverCut)
     object.SetProperty("long", text.c_str());
     const std::string expected =
         "<object><property id='long'><string><![CDATA[" + text + "]]></string></property></object>";
-    EXPECT_EQ(object.GetXML(), expected);
+    EXPECT_EQ(expected, object.GetXML());
 }
 
 TEST(ASObject, ChildIsCopiedWhenSet)
@@ -96,8 +96,8 @@ TEST(ASObject, ChildIsCopiedWhenSet)
 
 TEST(ASObject, InvokeText)
 {
-    EXPECT_EQ(lumarin::MakeInvokeXML("f", ""),
-              "<invoke name='f'  returntype='xml'><arguments></arguments></invoke>");
-    EXPECT_EQ(lumarin::MakeInvokeXML("f", "<null/>"),
-              "<invoke name='f'  returntype='xml'><arguments><null/></arguments></invoke>");
+    EXPECT_EQ("<invoke name='f'  returntype='xml'><arguments></arguments></invoke>",
+              lumarin::MakeInvokeXML("f", ""));
+    EXPECT_EQ("<invoke name='f'  returntype='xml'><arguments><null/></arguments></invoke>",
+              lumarin::MakeInvokeXML("f", "<null/>"));
 }

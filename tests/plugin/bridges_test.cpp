@@ -63,28 +63,28 @@ protected:
 TEST_F(Bridges, WorkedExampleFromAMovieCall)
 {
     Start();
-    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "433791706897"), 1);
+    EXPECT_EQ(1, host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "433791706897"));
     EXPECT_TRUE(host_->flashEngine.calls.empty());  // answered later
     host_->DeliverPending();
-    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
-    EXPECT_EQ(host_->flashEngine.calls[0], kExampleFlashRequest);
-    ASSERT_EQ(host_->browserEngine.calls.size(), 1u);  // every listener hears every result
-    EXPECT_EQ(host_->browserEngine.calls[0].argument, kExamplePageText);
+    ASSERT_EQ(1u, host_->flashEngine.calls.size());
+    EXPECT_EQ(kExampleFlashRequest, host_->flashEngine.calls[0]);
+    ASSERT_EQ(1u, host_->browserEngine.calls.size());  // every listener hears every result
+    EXPECT_EQ(kExamplePageText, host_->browserEngine.calls[0].argument);
 }
 
 TEST_F(Bridges, WorkedExampleFromAPageCall)
 {
     Start();
-    EXPECT_EQ(host_->browserEngine.PageCall(
-                  "Lumarin_GetPetInfo", {{PageValue::Int64, 433791706897LL, ""}}),
-              1);
+    EXPECT_EQ(1,
+              host_->browserEngine.PageCall(
+                  "Lumarin_GetPetInfo", {{PageValue::Int64, 433791706897LL, ""}}));
     host_->DeliverPending();
-    ASSERT_EQ(host_->browserEngine.calls.size(), 1u);
-    EXPECT_EQ(host_->browserEngine.calls[0].function, kSuccess);
-    EXPECT_EQ(host_->browserEngine.calls[0].argumentCount, 1u);
-    EXPECT_EQ(host_->browserEngine.calls[0].argument, kExamplePageText);
-    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
-    EXPECT_EQ(host_->flashEngine.calls[0], kExampleFlashRequest);
+    ASSERT_EQ(1u, host_->browserEngine.calls.size());
+    EXPECT_EQ(kSuccess, host_->browserEngine.calls[0].function);
+    EXPECT_EQ(1u, host_->browserEngine.calls[0].argumentCount);
+    EXPECT_EQ(kExamplePageText, host_->browserEngine.calls[0].argument);
+    ASSERT_EQ(1u, host_->flashEngine.calls.size());
+    EXPECT_EQ(kExampleFlashRequest, host_->flashEngine.calls[0]);
 }
 
 TEST_F(Bridges, IdListsFromMoviesAndPages)
@@ -96,14 +96,14 @@ TEST_F(Bridges, IdListsFromMoviesAndPages)
     host_->browserEngine.PageCall("Lumarin_GetPetInfoList",
                                   {{PageValue::Text, 0, "11,22,33"}, {PageValue::Int32, 0, ""}});
     host_->browserEngine.PageCall("Lumarin_GetPetInfoList", {{PageValue::Text, 0, "5"}});
-    EXPECT_EQ(Requested(), (std::vector<std::uint64_t>{12, 34, 7, 8, 11, 22, 33}));
+    EXPECT_EQ((std::vector<std::uint64_t>{12, 34, 7, 8, 11, 22, 33}), Requested());
 
     std::string many;
     for (int id = 1; id <= 101; ++id)
         many += std::to_string(id) + ",";
     host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", many);
-    ASSERT_EQ(host_->objectLoader.Current()->requests.back().size(), 100u);
-    EXPECT_EQ(host_->objectLoader.Current()->requests.back().back(), 100u);
+    ASSERT_EQ(100u, host_->objectLoader.Current()->requests.back().size());
+    EXPECT_EQ(100u, host_->objectLoader.Current()->requests.back().back());
 }
 
 TEST_F(Bridges, OneCallbackPerRecordAndOnePerFailure)
@@ -111,42 +111,42 @@ TEST_F(Bridges, OneCallbackPerRecordAndOnePerFailure)
     Start();
     host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", "11,22,33");
     host_->DeliverPending();
-    ASSERT_EQ(host_->flashEngine.calls.size(), 3u);
+    ASSERT_EQ(3u, host_->flashEngine.calls.size());
     EXPECT_NE(host_->flashEngine.calls[2].find("<string>33</string>"), std::string::npos);
-    EXPECT_EQ(PageFunctions(), (std::vector<std::string>{kSuccess, kSuccess, kSuccess}));
+    EXPECT_EQ((std::vector<std::string>{kSuccess, kSuccess, kSuccess}), PageFunctions());
 
     host_->flashEngine.calls.clear();
     host_->browserEngine.calls.clear();
     host_->objectLoader.Current()->QueueFailure();
     host_->DeliverPending();
-    EXPECT_EQ(host_->flashEngine.calls, std::vector<std::string>{kFlashFailure});
-    EXPECT_EQ(PageFunctions(), std::vector<std::string>{kFailure});
-    EXPECT_EQ(host_->browserEngine.calls[0].argumentCount, 0u);
+    EXPECT_EQ(std::vector<std::string>{kFlashFailure}, host_->flashEngine.calls);
+    EXPECT_EQ(std::vector<std::string>{kFailure}, PageFunctions());
+    EXPECT_EQ(0u, host_->browserEngine.calls[0].argumentCount);
 }
 
 TEST_F(Bridges, HandledFlags)
 {
     Start();
     host_->flashEngine.handlers["Lumarin_Other"] = host_->flashEngine.handlers.begin()->second;
-    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_Other", "1"), 0);  // not in its table
+    EXPECT_EQ(0, host_->flashEngine.MovieCall("Lumarin_Other", "1"));  // not in its table
 
     IBrowserAPICenterCall* page = host_->browserEngine.handlers.begin()->second;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     int extra = 0;
     BOOL32 handled = 5;
     page->OnBrowserCall(1, "Lumarin_Other", &none, &extra, &handled);
-    EXPECT_EQ(handled, 5);  // already set: ignored
+    EXPECT_EQ(5, handled);  // already set: ignored
     handled = 0;
     page->OnBrowserCall(1, "OtherPlugin_GetPetInfo", &none, &extra, &handled);
-    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(0, handled);
     page->OnBrowserCall(1, "Lumarin_Other", &none, &extra, &handled);
-    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(0, handled);
     page->OnBrowserCall(1, "Lumarin_GetPetInfo", &none, &extra, &handled);
-    EXPECT_EQ(handled, 1);  // no argument: nothing asked, still handled
+    EXPECT_EQ(1, handled);  // no argument: nothing asked, still handled
     handled = 0;
     page->OnBrowserCall(0, "Lumarin_GetPetInfo", &none, &extra, &handled);
     page->OnBrowserCall(1, "Lumarin_GetPetInfo", &none, nullptr, &handled);
-    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(0, handled);
     // Element 1 that is no BSTR is not read as text.
     VARIANT arguments[2];
     VariantInit(&arguments[0]);
@@ -155,7 +155,7 @@ TEST_F(Bridges, HandledFlags)
     arguments[1].lVal = 12345;
     DISPPARAMS numbers = {arguments, nullptr, 2, 0};
     page->OnBrowserCall(1, "Lumarin_GetPetInfoList", &numbers, &extra, &handled);
-    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(1, handled);
     EXPECT_TRUE(Requested().empty());
 }
 
@@ -167,8 +167,8 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     lumarin::HostInterfaces().lumarin = nullptr;
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
-    ASSERT_EQ(flash.Init(&host_->root), 1);
-    EXPECT_EQ(host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11"), 1);
+    ASSERT_EQ(1, flash.Init(&host_->root));
+    EXPECT_EQ(1, host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11"));
     flash.Uninit();
     EXPECT_TRUE(host_->flashEngine.handlers.empty());
     host_->AttachPlugin(plugin_);
@@ -189,11 +189,11 @@ TEST_F(Bridges, RecordFieldsAndMissingComponents)
     host_->pets[pet.petid] = pet;
     host_->flashEngine.MovieCall("Lumarin_GetPetInfo", std::to_string(pet.petid));
     host_->DeliverPending();
-    ASSERT_EQ(host_->flashEngine.calls.size(), 1u);
+    ASSERT_EQ(1u, host_->flashEngine.calls.size());
     const std::string& xml = host_->flashEngine.calls[0];
     EXPECT_NE(xml.find("<property id='petgender'><number>0</number>"), std::string::npos);
     EXPECT_NE(xml.find("<property id='vipFlag'><number>-1</number>"), std::string::npos);
-    EXPECT_EQ(xml.find("petclass"), std::string::npos);  // no phase logic: left out
+    EXPECT_EQ(std::string::npos, xml.find("petclass"));  // no phase logic: left out
     std::string twenty;
     for (int i = 0; i < 20; ++i)
         twenty += "1.2#";
@@ -223,7 +223,7 @@ TEST_F(Bridges, TitlesAndAStartWithoutCentres)
     std::string text = page.FormatPetInfoScript(&pet);
     EXPECT_NE(text.find(",titleid:'0'\t\t\t   ,titlename:'Star'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
-    EXPECT_EQ(page.FormatPetInfoScript(nullptr), "");
+    EXPECT_EQ("", page.FormatPetInfoScript(nullptr));
     host_->titleSystem.titles[0].name.assign(3000, 'n');  // a text beyond 2,046: never cut
     text = page.FormatPetInfoScript(&pet);
     EXPECT_NE(text.find(std::string(3000, 'n') + "'\t\t\t   ,titlecolor:'#FFD700'}"),
@@ -249,8 +249,8 @@ TEST_F(Bridges, APluginCreatedAfterAnotherWasDestroyedReachesItself)
     host_->StopPlugin();  // the library stays loaded: its caches outlive the plug-in
     plugin_ = new CLumarinPlugin;
     host_->AttachPlugin(plugin_);
-    ASSERT_EQ(host_->StartPlugin(), 1);
+    ASSERT_EQ(1, host_->StartPlugin());
     host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11");
     host_->DeliverPending();
-    EXPECT_EQ(host_->flashEngine.calls.size(), 1u);
+    EXPECT_EQ(1u, host_->flashEngine.calls.size());
 }

@@ -36,15 +36,15 @@ TEST(Library, CreateObjectMakesOnlyTheServicePlugin)
     simhost::PluginLibrary library;
     std::string error;
     ASSERT_TRUE(library.Load(testsupport::LibraryPath("Lumarin"), error)) << error;
-    EXPECT_EQ(library.CreateObject(0), nullptr);
-    EXPECT_EQ(library.CreateObject(kLumarinClassId + 1), nullptr);
-    EXPECT_EQ(library.CreateObject(kPetZoneShowInfoProtocolClassId), nullptr);
+    EXPECT_EQ(nullptr, library.CreateObject(0));
+    EXPECT_EQ(nullptr, library.CreateObject(kLumarinClassId + 1));
+    EXPECT_EQ(nullptr, library.CreateObject(kPetZoneShowInfoProtocolClassId));
     IPlugin* first = library.CreateObject(kLumarinClassId);
     IPlugin* second = library.CreateObject(kLumarinClassId);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
-    EXPECT_EQ(first->GetClassId(), kLumarinClassId);
+    EXPECT_EQ(kLumarinClassId, first->GetClassId());
     EXPECT_NE(Service(first), Service(second));
     first->Destroy();
     second->Destroy();
@@ -54,19 +54,19 @@ TEST(Library, WholePathFromRequestToListener)
 {
     auto host = LoadedHost();
     IPlugin* plugin = host->Plugin();
-    EXPECT_EQ(plugin->PreInitialize(), 1);
-    ASSERT_EQ(host->StartPlugin(), 1);
+    EXPECT_EQ(1, plugin->PreInitialize());
+    ASSERT_EQ(1, host->StartPlugin());
     EXPECT_STREQ(plugin->GetPluginName(), "lumarin");
-    ASSERT_EQ(host->mainLogicLoader.registered, std::vector<IPlugin*>{plugin});
+    ASSERT_EQ(std::vector<IPlugin*>{plugin}, host->mainLogicLoader.registered);
 
     simhost::PetProtocol* protocol = host->objectLoader.Current();
     ASSERT_NE(protocol, nullptr);
-    ASSERT_EQ(host->objectLoader.loads.size(), 1u);
-    EXPECT_EQ(host->objectLoader.loads[0].moduleName, "Quorlink.dll");
-    EXPECT_EQ(host->objectLoader.loads[0].owner, static_cast<IObject*>(plugin));
-    ASSERT_EQ(protocol->bindings.size(), 1u);
-    EXPECT_EQ(protocol->bindings[0].onlineRoot, host->onlineManager.Root());
-    EXPECT_EQ(protocol->bindings[0].flag, 1);
+    ASSERT_EQ(1u, host->objectLoader.loads.size());
+    EXPECT_EQ("Quorlink.dll", host->objectLoader.loads[0].moduleName);
+    EXPECT_EQ(static_cast<IObject*>(plugin), host->objectLoader.loads[0].owner);
+    ASSERT_EQ(1u, protocol->bindings.size());
+    EXPECT_EQ(host->onlineManager.Root(), protocol->bindings[0].onlineRoot);
+    EXPECT_EQ(1, protocol->bindings[0].flag);
 
     ILumarin* service = Service(plugin);
     ASSERT_NE(service, nullptr);
@@ -79,19 +79,19 @@ TEST(Library, WholePathFromRequestToListener)
     service->RequestPetInfo(kPip);
     EXPECT_TRUE(log.empty());  // answered later, never inside the request
     host->DeliverPending();
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0].success, 1);
-    EXPECT_EQ(std::memcmp(&seen, &host->pets[kPip], sizeof seen), 0);
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ(1, log[0].success);
+    EXPECT_EQ(0, std::memcmp(&seen, &host->pets[kPip], sizeof seen));
     PetInfo cached{};
-    EXPECT_EQ(service->GetCachedPetInfo(kPip, &cached), 1);
-    EXPECT_EQ(std::memcmp(&cached, &host->pets[kPip], sizeof cached), 0);
+    EXPECT_EQ(1, service->GetCachedPetInfo(kPip, &cached));
+    EXPECT_EQ(0, std::memcmp(&cached, &host->pets[kPip], sizeof cached));
 
     service->RemoveListener(&listener);
     host->StopPlugin();
-    EXPECT_EQ(host->mainLogicLoader.unregistered, std::vector<IPlugin*>{plugin});
-    ASSERT_EQ(host->objectLoader.releases.size(), 1u);
-    EXPECT_EQ(host->objectLoader.releases[0].first, static_cast<IObject*>(protocol));
-    EXPECT_EQ(host->objectLoader.releases[0].second, 1);
+    EXPECT_EQ(std::vector<IPlugin*>{plugin}, host->mainLogicLoader.unregistered);
+    ASSERT_EQ(1u, host->objectLoader.releases.size());
+    EXPECT_EQ(static_cast<IObject*>(protocol), host->objectLoader.releases[0].first);
+    EXPECT_EQ(1, host->objectLoader.releases[0].second);
 }
 
 TEST(Library, InitializeFailsWithoutMainLogicLoaderOrObjectLoader)
@@ -99,26 +99,26 @@ TEST(Library, InitializeFailsWithoutMainLogicLoaderOrObjectLoader)
     HostOptions noMainLogic;
     noMainLogic.mainLogicLoader = false;
     auto host = LoadedHost(noMainLogic);
-    EXPECT_EQ(host->StartPlugin(), 0);
+    EXPECT_EQ(0, host->StartPlugin());
     ASSERT_NE(host->objectLoader.Current(), nullptr);  // loaded and bound all the same
-    EXPECT_EQ(host->objectLoader.Current()->bindings.size(), 1u);
+    EXPECT_EQ(1u, host->objectLoader.Current()->bindings.size());
     host.reset();
 
     HostOptions noLoader;
     noLoader.objectLoader = false;
     host.reset();  // the library unloads: its module-wide caches start empty again
     host = LoadedHost(noLoader);
-    EXPECT_EQ(host->StartPlugin(), 0);
+    EXPECT_EQ(0, host->StartPlugin());
     EXPECT_TRUE(host->objectLoader.loads.empty());
-    EXPECT_EQ(host->mainLogicLoader.registered.size(), 0u);
+    EXPECT_EQ(0u, host->mainLogicLoader.registered.size());
 
     HostOptions noOnline;
     noOnline.onlineManager = false;
     host.reset();
     host = LoadedHost(noOnline);
-    EXPECT_EQ(host->StartPlugin(), 1);
+    EXPECT_EQ(1, host->StartPlugin());
     ASSERT_NE(host->objectLoader.Current(), nullptr);
-    EXPECT_EQ(host->objectLoader.Current()->bindings[0].onlineRoot, nullptr);
+    EXPECT_EQ(nullptr, host->objectLoader.Current()->bindings[0].onlineRoot);
 }
 
 TEST(Library, GetInterfaceAnswersOnlyILumarin)
@@ -126,11 +126,11 @@ TEST(Library, GetInterfaceAnswersOnlyILumarin)
     auto host = LoadedHost();
     IPlugin* plugin = host->Plugin();
     void* out = nullptr;
-    EXPECT_EQ(plugin->GetInterface("ilumarin", &out), 0);
-    EXPECT_EQ(plugin->GetInterface("ILumarinEvent", &out), 0);
-    EXPECT_EQ(plugin->GetInterface(nullptr, &out), 0);
-    EXPECT_EQ(plugin->GetInterface("ILumarin", nullptr), 0);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(plugin->GetInterface("ILumarin", &out), 1);
+    EXPECT_EQ(0, plugin->GetInterface("ilumarin", &out));
+    EXPECT_EQ(0, plugin->GetInterface("ILumarinEvent", &out));
+    EXPECT_EQ(0, plugin->GetInterface(nullptr, &out));
+    EXPECT_EQ(0, plugin->GetInterface("ILumarin", nullptr));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(1, plugin->GetInterface("ILumarin", &out));
     EXPECT_NE(out, nullptr);
 }

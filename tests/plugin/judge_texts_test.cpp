@@ -81,7 +81,7 @@ TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
     host.titleSystem.titles[8] = {"Star\nLine", "it's"};
     std::string error;
     ASSERT_TRUE(host.LoadPlugin(testsupport::LibraryPath("Lumarin"), error)) << error;
-    ASSERT_EQ(host.StartPlugin(), 1);
+    ASSERT_EQ(1, host.StartPlugin());
 
     const std::filesystem::path folder = "judge-texts";
     std::filesystem::remove_all(folder);
@@ -99,8 +99,8 @@ TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
         host.browserEngine.calls.clear();
         host.flashEngine.MovieCall("Lumarin_GetPetInfo", std::to_string(pet.petid));
         host.DeliverPending();
-        ASSERT_EQ(host.flashEngine.calls.size(), 1u);
-        ASSERT_EQ(host.browserEngine.calls.size(), 1u);
+        ASSERT_EQ(1u, host.flashEngine.calls.size());
+        ASSERT_EQ(1u, host.browserEngine.calls.size());
 
         auto title = host.titleSystem.titles.find(c.titleid);
         const std::map<std::string, std::string> expected = {

@@ -32,15 +32,15 @@ TEST_F(Lifecycle, TraceLines)
     WriteText(Root() / "Config" / "Debug.ini", "[Lumarin]\nShowTraceInfo=1\n");
     FakeLogPlatform platform(Root());
     Start();  // the switches are read when the plug-in is built
-    EXPECT_EQ(host_->StartPlugin(), 1);
-    EXPECT_EQ(plugin_->Initialize(nullptr, nullptr), 0);
-    EXPECT_EQ(platform.debugLines,
-              (std::vector<std::string>{
+    EXPECT_EQ(1, host_->StartPlugin());
+    EXPECT_EQ(0, plugin_->Initialize(nullptr, nullptr));
+    EXPECT_EQ((std::vector<std::string>{
                   "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: PreInitialize() result=1\r\n",
                   "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: Initialize() pluginname=lumarin "
                   "result=1\r\n",
                   "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: Initialize() pluginname=(null) "
-                  "result=0\r\n"}));
+                  "result=0\r\n"}),
+              platform.debugLines);
     EXPECT_STREQ(plugin_->GetPluginName(), "lumarin");  // a null name changes nothing
     host_->StopPlugin();
 }
@@ -48,15 +48,15 @@ TEST_F(Lifecycle, TraceLines)
 TEST_F(Lifecycle, FailedStartKeepsRegistrationsAndShutdownUndoesThem)
 {
     Start({}, true);  // LoadObject answers null
-    EXPECT_EQ(host_->StartPlugin(), 0);
-    EXPECT_EQ(host_->flashEngine.handlers.size(), 2u);
-    EXPECT_EQ(host_->browserEngine.handlers.size(), 2u);
+    EXPECT_EQ(0, host_->StartPlugin());
+    EXPECT_EQ(2u, host_->flashEngine.handlers.size());
+    EXPECT_EQ(2u, host_->browserEngine.handlers.size());
     EXPECT_TRUE(host_->mainLogicLoader.registered.empty());
 
     plugin_->Uninitialize();
     EXPECT_TRUE(host_->flashEngine.handlers.empty());
     EXPECT_TRUE(host_->browserEngine.handlers.empty());
-    EXPECT_EQ(host_->mainLogicLoader.unregistered, std::vector<IPlugin*>{plugin_});
+    EXPECT_EQ(std::vector<IPlugin*>{plugin_}, host_->mainLogicLoader.unregistered);
     EXPECT_TRUE(host_->objectLoader.releases.empty());  // nothing was loaded
     IComponentContainer* container = nullptr;
     EXPECT_FALSE(plugin_->GetComponentContainer(&container));

@@ -74,9 +74,9 @@ TEST_F(DebugLog, DebuggerOnlyWithoutLogFile)
     Logger logger("CLumarinPlugin::");
     ASSERT_TRUE(logger.TraceOn());
     logger.Trace("Initialize() pluginname=%s result=%d", "lumarin", 1);
-    EXPECT_EQ(platform.debugLines, std::vector<std::string>{
-                                       "2010/05/01 09:30:00 TRACE:CLumarinPlugin:: "
-                                       "Initialize() pluginname=lumarin result=1\r\n"});
+    EXPECT_EQ(std::vector<std::string>{"2010/05/01 09:30:00 TRACE:CLumarinPlugin:: "
+                                       "Initialize() pluginname=lumarin result=1\r\n"},
+              platform.debugLines);
     EXPECT_TRUE(LogFiles().empty());
 }
 
@@ -88,17 +88,17 @@ TEST_F(DebugLog, OneFilePerRunNamedAfterItsStart)
         Logger logger("A::");
         logger.Trace("one");
         logger.Trace("two");
-        EXPECT_EQ(LogFiles(), std::vector<std::string>{kStartLogName});
-        EXPECT_EQ(ReadText(Root() / "Log" / kStartLogName),
-                  "2010/05/01 09:30:00 TRACE:A:: one\r\n2010/05/01 09:30:00 TRACE:A:: two\r\n");
+        EXPECT_EQ(std::vector<std::string>{kStartLogName}, LogFiles());
+        EXPECT_EQ("2010/05/01 09:30:00 TRACE:A:: one\r\n2010/05/01 09:30:00 TRACE:A:: two\r\n",
+                  ReadText(Root() / "Log" / kStartLogName));
     }
     FakeLogPlatform nextRun(Root());
     nextRun.start = kStart + 10000000ULL * 3600 * 24;  // a day later
     Logger logger("A::");
     logger.Trace("three");
-    EXPECT_EQ(LogFiles().size(), 2u);
-    EXPECT_EQ(ReadText(Root() / "Log" / "0502_093000123.log"),
-              "2010/05/01 09:30:00 TRACE:A:: three\r\n");
+    EXPECT_EQ(2u, LogFiles().size());
+    EXPECT_EQ("2010/05/01 09:30:00 TRACE:A:: three\r\n",
+              ReadText(Root() / "Log" / "0502_093000123.log"));
 }
 
 TEST_F(DebugLog, SharedFileResetForEachNewRun)
@@ -111,22 +111,22 @@ TEST_F(DebugLog, SharedFileResetForEachNewRun)
         Logger logger("A::");
         logger.Trace("one");
         logger.Trace("two");
-        EXPECT_EQ(ReadText(log), Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
-                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n");
+        EXPECT_EQ(Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
+                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n", ReadText(log));
     }
     {
         FakeLogPlatform sameRun(Root());  // the same start time: kept, appended to
         Logger logger("A::");
         logger.Trace("three");
-        EXPECT_EQ(ReadText(log), Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
+        EXPECT_EQ(Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
                                      "2010/05/01 09:30:00 TRACE:A:: two\r\n" +
-                                     "2010/05/01 09:30:00 TRACE:A:: three\r\n");
+                                     "2010/05/01 09:30:00 TRACE:A:: three\r\n", ReadText(log));
     }
     FakeLogPlatform nextRun(Root());
     nextRun.start = kStart + 1;
     Logger logger("A::");
     logger.Trace("four");
-    EXPECT_EQ(ReadText(log), Header(kStart + 1) + "2010/05/01 09:30:00 TRACE:A:: four\r\n");
+    EXPECT_EQ(Header(kStart + 1) + "2010/05/01 09:30:00 TRACE:A:: four\r\n", ReadText(log));
 }
 
 TEST_F(DebugLog, OtherModesAndMissingFolderWriteNoFile)
@@ -136,7 +136,7 @@ TEST_F(DebugLog, OtherModesAndMissingFolderWriteNoFile)
         FakeLogPlatform platform(Root());
         Logger logger("A::");
         logger.Trace("x");
-        EXPECT_EQ(platform.debugLines.size(), 1u);
+        EXPECT_EQ(1u, platform.debugLines.size());
         EXPECT_TRUE(LogFiles().empty());
     }
     fs::remove_all(Root() / "Log");
@@ -144,7 +144,7 @@ TEST_F(DebugLog, OtherModesAndMissingFolderWriteNoFile)
     FakeLogPlatform platform(Root());
     Logger logger("A::");
     logger.Trace("x");
-    EXPECT_EQ(platform.debugLines.size(), 1u);
+    EXPECT_EQ(1u, platform.debugLines.size());
     EXPECT_FALSE(fs::exists(Root() / "Log"));  // never created
 }
 
@@ -154,10 +154,10 @@ TEST_F(DebugLog, LongLineCutAt1022)
     FakeLogPlatform platform(Root());
     Logger logger("A::");
     logger.Trace("%s", std::string(2000, 'x').c_str());
-    ASSERT_EQ(platform.debugLines.size(), 1u);
-    EXPECT_EQ(platform.debugLines[0].size(), 1022u);
-    EXPECT_EQ(platform.debugLines[0].back(), 'x');  // no closing "\r\n"
-    EXPECT_EQ(ReadText(Root() / "Log" / "Log.log").size(), 8u + 1022u);
+    ASSERT_EQ(1u, platform.debugLines.size());
+    EXPECT_EQ(1022u, platform.debugLines[0].size());
+    EXPECT_EQ('x', platform.debugLines[0].back());  // no closing "\r\n"
+    EXPECT_EQ(8u + 1022u, ReadText(Root() / "Log" / "Log.log").size());
 }
 
 // The run's start comes from /proc/self/stat on Linux; a file that cannot be read, or reads

@@ -57,25 +57,25 @@ public:
 TEST(PluginBase, ClassIdContainerAndDetach)
 {
     IPlugin* plugin = new TestPlugin;
-    EXPECT_EQ(plugin->GetClassId(), 0x1234u);
+    EXPECT_EQ(0x1234u, plugin->GetClassId());
     IComponentContainer* container = reinterpret_cast<IComponentContainer*>(1);
     EXPECT_FALSE(plugin->GetComponentContainer(&container));
-    EXPECT_EQ(container, nullptr);
+    EXPECT_EQ(nullptr, container);
 
     ComponentContainer components;
     EXPECT_TRUE(plugin->SetComponentContainer(&components));
     EXPECT_TRUE(plugin->GetComponentContainer(&container));
-    EXPECT_EQ(container, &components);
+    EXPECT_EQ(&components, container);
 
     HostComponent parent("client");
     plugin->Initialize(&parent, "test");
-    EXPECT_EQ(plugin->GetParent(), &parent);
+    EXPECT_EQ(&parent, plugin->GetParent());
     EXPECT_STREQ(plugin->GetPluginName(), "test");
     void* out = nullptr;
     EXPECT_FALSE(plugin->GetInterface("anything", &out));
 
     static_cast<TestPlugin*>(plugin)->Detach();
-    EXPECT_EQ(plugin->GetParent(), nullptr);
+    EXPECT_EQ(nullptr, plugin->GetParent());
     EXPECT_STREQ(plugin->GetPluginName(), "");
     EXPECT_FALSE(plugin->GetComponentContainer(&container));
     EXPECT_FALSE(plugin->SetComponentContainer(nullptr));
@@ -106,20 +106,20 @@ protected:
 TEST_F(ComponentLookup, NearestContainerWinsAndTheWalkReachesTheTop)
 {
     helper.SetPlugin(&bottom);
-    EXPECT_EQ(helper.QueryComponent("chat", nullptr), &nearChat);
-    EXPECT_EQ(helper.QueryComponent("mail", nullptr), &mail);
-    EXPECT_EQ(helper.QueryComponent("chat", &top), &farChat);  // an explicit start
-    EXPECT_EQ(helper.GetComponent("chat", nullptr), &nearChat);
-    EXPECT_EQ(helper.QueryComponent("unknown", nullptr), nullptr);
+    EXPECT_EQ(&nearChat, helper.QueryComponent("chat", nullptr));
+    EXPECT_EQ(&mail, helper.QueryComponent("mail", nullptr));
+    EXPECT_EQ(&farChat, helper.QueryComponent("chat", &top));  // an explicit start
+    EXPECT_EQ(&nearChat, helper.GetComponent("chat", nullptr));
+    EXPECT_EQ(nullptr, helper.QueryComponent("unknown", nullptr));
 }
 
 TEST_F(ComponentLookup, OnlyTheTopmostPluginAnswersToItsName)
 {
     helper.SetPlugin(&bottom);
-    EXPECT_EQ(helper.QueryComponent("client", nullptr), &top);
-    EXPECT_EQ(helper.QueryComponent("room", nullptr), nullptr);
-    EXPECT_EQ(helper.QueryComponent("pet", nullptr), nullptr);
-    EXPECT_EQ(helper.QueryComponent("Client", nullptr), nullptr);  // case-sensitive
+    EXPECT_EQ(&top, helper.QueryComponent("client", nullptr));
+    EXPECT_EQ(nullptr, helper.QueryComponent("room", nullptr));
+    EXPECT_EQ(nullptr, helper.QueryComponent("pet", nullptr));
+    EXPECT_EQ(nullptr, helper.QueryComponent("Client", nullptr));  // case-sensitive
 }
 
 TEST_F(ComponentLookup, NullIdAndNoStart)
@@ -127,16 +127,16 @@ TEST_F(ComponentLookup, NullIdAndNoStart)
     AnyContainer any(&mail);
     top.SetComponentContainer(&any);
     helper.SetPlugin(&bottom);
-    EXPECT_EQ(helper.QueryComponent(nullptr, nullptr), nullptr);
-    EXPECT_EQ(helper.QueryComponent("x", nullptr), &mail);
+    EXPECT_EQ(nullptr, helper.QueryComponent(nullptr, nullptr));
+    EXPECT_EQ(&mail, helper.QueryComponent("x", nullptr));
 
     Helper unattached;  // no plug-in and no start: nothing to find
-    EXPECT_EQ(unattached.QueryComponent("client", nullptr), nullptr);
+    EXPECT_EQ(nullptr, unattached.QueryComponent("client", nullptr));
 
     TestPlugin lone;  // a plug-in without parent is its own candidate
     lone.Initialize(nullptr, "lone");
-    EXPECT_EQ(lone.QueryComponent("lone", nullptr), static_cast<IPlugin*>(&lone));
-    EXPECT_EQ(lone.QueryComponent("other", nullptr), nullptr);
+    EXPECT_EQ(static_cast<IPlugin*>(&lone), lone.QueryComponent("lone", nullptr));
+    EXPECT_EQ(nullptr, lone.QueryComponent("other", nullptr));
 }
 
 TEST_F(ComponentLookup, HostInterfaceIsCachedOnSuccessOnly)
@@ -148,20 +148,20 @@ TEST_F(ComponentLookup, HostInterfaceIsCachedOnSuccessOnly)
     IPhasesLogic* slot = nullptr;
 
     EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
-    EXPECT_EQ(slot, nullptr);
+    EXPECT_EQ(nullptr, slot);
 
     topContainer.Add("phaseslogic", &phases);
     EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IOther", slot));
-    EXPECT_EQ(phases.asked, 1);
-    EXPECT_EQ(slot, nullptr);
+    EXPECT_EQ(1, phases.asked);
+    EXPECT_EQ(nullptr, slot);
 
     EXPECT_TRUE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
-    EXPECT_EQ(static_cast<void*>(slot), &phasesLogic);
-    EXPECT_EQ(phases.asked, 2);
+    EXPECT_EQ(&phasesLogic, static_cast<void*>(slot));
+    EXPECT_EQ(2, phases.asked);
 
     topContainer.Remove("phaseslogic");
     EXPECT_TRUE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
-    EXPECT_EQ(phases.asked, 2);  // never asked again
+    EXPECT_EQ(2, phases.asked);  // never asked again
 }
 
 class ListenerList : public ::testing::Test {
@@ -177,22 +177,22 @@ protected:
 
 TEST_F(ListenerList, NewestFirstAndReAddingMovesToTheEnd)
 {
-    EXPECT_EQ(producer.AddEventListener(&a, 1), 1);
-    EXPECT_EQ(producer.AddEventListener(&b, 1), 2);
-    EXPECT_EQ(producer.AddEventListener(&c, 1), 3);
+    EXPECT_EQ(1, producer.AddEventListener(&a, 1));
+    EXPECT_EQ(2, producer.AddEventListener(&b, 1));
+    EXPECT_EQ(3, producer.AddEventListener(&c, 1));
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C", "B", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"C", "B", "A"}), CallOrder(log));
 
     log.clear();
-    EXPECT_EQ(producer.AddEventListener(&a, 1), 3);
+    EXPECT_EQ(3, producer.AddEventListener(&a, 1));
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ((std::vector<std::string>{"A", "C", "B"}), CallOrder(log));
 
     log.clear();
     producer.AddEventListener(&a, 2);  // re-added under kind 2: no longer called
     producer.RemoveEventListener(&c);
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"B"}));
+    EXPECT_EQ((std::vector<std::string>{"B"}), CallOrder(log));
 }
 
 TEST_F(ListenerList, OnlyKindOneIsCalled)
@@ -201,7 +201,7 @@ TEST_F(ListenerList, OnlyKindOneIsCalled)
     producer.AddEventListener(&b, 3);
     producer.AddEventListener(&c, 1);
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C"}));
+    EXPECT_EQ((std::vector<std::string>{"C"}), CallOrder(log));
 }
 
 TEST_F(ListenerList, ChangesDuringAFire)
@@ -215,12 +215,12 @@ TEST_F(ListenerList, ChangesDuringAFire)
         producer.AddEventListener(&d, 1);
     };
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"C", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"C", "A"}), CallOrder(log));
 
     log.clear();
     c.onCall = nullptr;
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"D", "C", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"D", "C", "A"}), CallOrder(log));
 }
 
 TEST_F(ListenerList, ReAddedUnderAnotherKindDuringAFireIsStillCalled)
@@ -230,5 +230,5 @@ TEST_F(ListenerList, ReAddedUnderAnotherKindDuringAFireIsStillCalled)
     // B re-adds A as kind 3: A's kind-1 snapshot entry still finds A in the list.
     b.onCall = [&](PetInfoList*) { producer.AddEventListener(&a, 3); };
     Fire();
-    EXPECT_EQ(CallOrder(log), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"B", "A"}), CallOrder(log));
 }

@@ -52,7 +52,7 @@ TEST(CreateObject, AnswersNullWhenMemoryRunsOut)
     g_failAllocations = true;
     IPlugin* plugin = CreateObject(kLumarinClassId);
     g_failAllocations = false;
-    EXPECT_EQ(plugin, nullptr);
+    EXPECT_EQ(nullptr, plugin);
 
     plugin = CreateObject(kLumarinClassId);
     ASSERT_NE(plugin, nullptr);
@@ -64,7 +64,7 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
     simhost::SubstituteHost host;
     host.AttachPlugin(new CLumarinPlugin);
-    ASSERT_EQ(host.StartPlugin(), 1);
+    ASSERT_EQ(1, host.StartPlugin());
     CLumarinFlashAPI flash;
     CLumarinJSAPI page;
     flash.Init(&host.root);
@@ -86,7 +86,7 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     BOOL32 started = host.Plugin()->Initialize(nullptr, "renamed");
     g_failAllocations = false;
 
-    EXPECT_EQ(started, 0);  // registering the bridges failed: a failed start, not a throw
+    EXPECT_EQ(0, started);  // registering the bridges failed: a failed start, not a throw
     EXPECT_TRUE(host.flashEngine.calls.empty());  // each call ended before its callback
     EXPECT_TRUE(host.browserEngine.calls.empty());
     SysFreeString(ids);

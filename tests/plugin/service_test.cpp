@@ -24,7 +24,7 @@ protected:
         host_.pets[0] = PatternedPet(0, 90);
         plugin_ = new CLumarinPlugin;
         host_.AttachPlugin(plugin_);
-        ASSERT_EQ(host_.StartPlugin(), 1);
+        ASSERT_EQ(1, host_.StartPlugin());
         protocol_ = host_.objectLoader.Current();
         ASSERT_NE(protocol_, nullptr);
     }
@@ -56,36 +56,36 @@ TEST_F(Service, CachedRecordsAreCopiedByteForByte)
 {
     PetInfo out = PatternedPet(7, 200);
     const PetInfo untouched = out;
-    EXPECT_EQ(plugin_->GetCachedPetInfo(kPip, &out), 0);
-    EXPECT_EQ(std::memcmp(&out, &untouched, sizeof out), 0);
+    EXPECT_EQ(0, plugin_->GetCachedPetInfo(kPip, &out));
+    EXPECT_EQ(0, std::memcmp(&out, &untouched, sizeof out));
 
     Fetch({kPip, kRex, 0});
     for (std::uint64_t id : {kPip, kRex, std::uint64_t{0}}) {
-        ASSERT_EQ(plugin_->GetCachedPetInfo(id, &out), 1) << id;
-        EXPECT_EQ(std::memcmp(&out, &host_.pets[id], sizeof out), 0) << id;
+        ASSERT_EQ(1, plugin_->GetCachedPetInfo(id, &out)) << id;
+        EXPECT_EQ(0, std::memcmp(&out, &host_.pets[id], sizeof out)) << id;
     }
-    EXPECT_EQ(plugin_->GetCachedPetInfo(kPip, nullptr), 0);
+    EXPECT_EQ(0, plugin_->GetCachedPetInfo(kPip, nullptr));
     EXPECT_FALSE(Cached(kRex & 0xFFFFFFFF));  // the low half alone is another key
 }
 
 TEST_F(Service, CachedListFillsWhatItHas)
 {
     Fetch({kPip});
-    EXPECT_EQ(plugin_->GetCachedPetInfoList(0, nullptr), 0);
+    EXPECT_EQ(0, plugin_->GetCachedPetInfoList(0, nullptr));
 
     ResultBlock empty({PatternedPet(kPip, 9)});
     empty.List()->count = 0;
-    EXPECT_EQ(plugin_->GetCachedPetInfoList(0, empty.List()), 1);
-    EXPECT_EQ(empty.Record(0).petname[0], PatternedPet(kPip, 9).petname[0]);  // untouched
+    EXPECT_EQ(1, plugin_->GetCachedPetInfoList(0, empty.List()));
+    EXPECT_EQ(PatternedPet(kPip, 9).petname[0], empty.Record(0).petname[0]);  // untouched
 
     ResultBlock wanted({PatternedPet(5, 9), PatternedPet(kPip, 9)});
     const PetInfo absent = wanted.Record(0);
-    EXPECT_EQ(plugin_->GetCachedPetInfoList(123, wanted.List()), 0);
-    EXPECT_EQ(std::memcmp(&wanted.Record(0), &absent, sizeof absent), 0);
-    EXPECT_EQ(std::memcmp(&wanted.Record(1), &host_.pets[kPip], sizeof(PetInfo)), 0);
+    EXPECT_EQ(0, plugin_->GetCachedPetInfoList(123, wanted.List()));
+    EXPECT_EQ(0, std::memcmp(&wanted.Record(0), &absent, sizeof absent));
+    EXPECT_EQ(0, std::memcmp(&wanted.Record(1), &host_.pets[kPip], sizeof(PetInfo)));
 
     ResultBlock allThere({PatternedPet(kPip, 9)});
-    EXPECT_EQ(plugin_->GetCachedPetInfoList(0, allThere.List()), 1);
+    EXPECT_EQ(1, plugin_->GetCachedPetInfoList(0, allThere.List()));
 }
 
 TEST_F(Service, LaterRecordOfAnIdReplacesTheEarlierWhole)
@@ -96,30 +96,30 @@ TEST_F(Service, LaterRecordOfAnIdReplacesTheEarlierWhole)
     ResultBlock block({first, second});
     plugin_->OnResult(protocol_, block.List());
     PetInfo out;
-    ASSERT_EQ(plugin_->GetCachedPetInfo(kPip, &out), 1);
-    EXPECT_EQ(std::memcmp(&out, &second, sizeof out), 0);
+    ASSERT_EQ(1, plugin_->GetCachedPetInfo(kPip, &out));
+    EXPECT_EQ(0, std::memcmp(&out, &second, sizeof out));
 }
 
 TEST_F(Service, InitializeEmptiesTheCache)
 {
     Fetch({kPip});
     ASSERT_TRUE(Cached(kPip));
-    EXPECT_EQ(plugin_->Initialize(nullptr, nullptr), 0);  // no name: nothing changes
+    EXPECT_EQ(0, plugin_->Initialize(nullptr, nullptr));  // no name: nothing changes
     EXPECT_TRUE(Cached(kPip));
-    EXPECT_EQ(plugin_->Initialize(nullptr, "lumarin"), 1);
+    EXPECT_EQ(1, plugin_->Initialize(nullptr, "lumarin"));
     EXPECT_FALSE(Cached(kPip));
 }
 
 TEST_F(Service, SecondInitializeReleasesTheFirstProtocolObject)
 {
-    ASSERT_EQ(plugin_->Initialize(nullptr, "lumarin"), 1);
+    ASSERT_EQ(1, plugin_->Initialize(nullptr, "lumarin"));
     simhost::PetProtocol* second = host_.objectLoader.Current();
     ASSERT_NE(second, protocol_);
-    ASSERT_EQ(host_.objectLoader.releases.size(), 1u);
-    EXPECT_EQ(host_.objectLoader.releases[0].first, static_cast<IObject*>(protocol_));
+    ASSERT_EQ(1u, host_.objectLoader.releases.size());
+    EXPECT_EQ(static_cast<IObject*>(protocol_), host_.objectLoader.releases[0].first);
     plugin_->RequestPetInfo(kPip);  // goes to the new one
     EXPECT_TRUE(protocol_->requests.empty());
-    EXPECT_EQ(second->requests.size(), 1u);
+    EXPECT_EQ(1u, second->requests.size());
 }
 
 TEST_F(Service, RequestBlocksAsTheProtocolObjectReceivesThem)
@@ -134,15 +134,15 @@ TEST_F(Service, RequestBlocksAsTheProtocolObjectReceivesThem)
     plugin_->RequestPetInfoList(nullptr);
     list.count = 100;
     plugin_->RequestPetInfoList(&list);
-    ASSERT_EQ(protocol_->requests.size(), 3u);
-    EXPECT_EQ(protocol_->requests[1], std::vector<std::uint64_t>{kPip});
-    EXPECT_EQ(protocol_->requests[2].size(), 100u);
+    ASSERT_EQ(3u, protocol_->requests.size());
+    EXPECT_EQ(std::vector<std::uint64_t>{kPip}, protocol_->requests[1]);
+    EXPECT_EQ(100u, protocol_->requests[2].size());
 
     plugin_->Uninitialize();  // no protocol object any more: nothing is sent
     plugin_->RequestPetInfo(kPip);
     list.count = 1;
     plugin_->RequestPetInfoList(&list);
-    EXPECT_EQ(protocol_->requests.size(), 3u);
+    EXPECT_EQ(3u, protocol_->requests.size());
 }
 
 TEST_F(Service, ResultsOnlyFromTheCurrentProtocolObject)
@@ -159,9 +159,9 @@ TEST_F(Service, ResultsOnlyFromTheCurrentProtocolObject)
     block.List()->count = 0;  // an empty result still reaches every listener
     plugin_->AddListener(&b_);
     plugin_->OnResult(protocol_, block.List());
-    ASSERT_EQ(CallOrder(log_), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(log_[0].success, 1);
-    EXPECT_EQ(log_[0].list, block.List());
+    ASSERT_EQ((std::vector<std::string>{"B", "A"}), CallOrder(log_));
+    EXPECT_EQ(1, log_[0].success);
+    EXPECT_EQ(block.List(), log_[0].list);
 }
 
 TEST_F(Service, FailuresReachEveryListener)
@@ -176,14 +176,14 @@ TEST_F(Service, FailuresReachEveryListener)
     Fetch({kPip});
     log_.clear();
     plugin_->OnError(&other, 5);  // the sender is not checked for failures
-    ASSERT_EQ(CallOrder(log_), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(log_[0].success, 0);
-    EXPECT_EQ(log_[0].list, nullptr);
+    ASSERT_EQ((std::vector<std::string>{"B", "A"}), CallOrder(log_));
+    EXPECT_EQ(0, log_[0].success);
+    EXPECT_EQ(nullptr, log_[0].list);
     EXPECT_TRUE(Cached(kPip));  // a failure leaves the cache alone
 
     log_.clear();
     Fetch({999});  // unknown to the protocol layer
-    EXPECT_EQ(CallOrder(log_), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"B", "A"}), CallOrder(log_));
 }
 
 TEST_F(Service, ListenersNewestFirst)
@@ -193,19 +193,19 @@ TEST_F(Service, ListenersNewestFirst)
     plugin_->AddListener(&c_);
     plugin_->AddListener(nullptr);  // ignored
     Fetch({kPip});
-    EXPECT_EQ(CallOrder(log_), (std::vector<std::string>{"C", "B", "A"}));
+    EXPECT_EQ((std::vector<std::string>{"C", "B", "A"}), CallOrder(log_));
 
     log_.clear();
     plugin_->AddListener(&a_);
     plugin_->AddListener(&a_);
     Fetch({kPip});
-    EXPECT_EQ(CallOrder(log_), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ((std::vector<std::string>{"A", "C", "B"}), CallOrder(log_));
 
     log_.clear();
     plugin_->RemoveListener(&a_);
     plugin_->RemoveListener(nullptr);
     Fetch({kPip});
-    EXPECT_EQ(CallOrder(log_), (std::vector<std::string>{"C", "B"}));
+    EXPECT_EQ((std::vector<std::string>{"C", "B"}), CallOrder(log_));
 }
 
 TEST_F(Service, CallbacksMayCallBackIntoTheService)
@@ -226,7 +226,7 @@ TEST_F(Service, CallbacksMayCallBackIntoTheService)
     b_.onCall = [&](PetInfoList*) { cachedDuringDelivery = Cached(kPip); };
 
     Fetch({kPip});  // the second request is answered in the same delivery
-    EXPECT_EQ(CallOrder(log_), (std::vector<std::string>{"C", "B", "D", "C", "B"}));
+    EXPECT_EQ((std::vector<std::string>{"C", "B", "D", "C", "B"}), CallOrder(log_));
     EXPECT_TRUE(cachedDuringDelivery);
     EXPECT_TRUE(Cached(kRex));
 }
@@ -241,7 +241,7 @@ TEST_F(Service, LateResultAfterUninitializeChangesNothing)
     host_.DeliverPending();
     EXPECT_TRUE(log_.empty());
     EXPECT_FALSE(Cached(kPip));
-    ASSERT_EQ(host_.objectLoader.releases.size(), 1u);
-    EXPECT_EQ(host_.objectLoader.releases[0].first, static_cast<IObject*>(protocol_));
-    EXPECT_EQ(host_.objectLoader.releases[0].second, 1);
+    ASSERT_EQ(1u, host_.objectLoader.releases.size());
+    EXPECT_EQ(static_cast<IObject*>(protocol_), host_.objectLoader.releases[0].first);
+    EXPECT_EQ(1, host_.objectLoader.releases[0].second);
 }
