@@ -1,8 +1,10 @@
 #include "plugin/bridges/pet_fields.h"
 
 #include <charconv>
-#include <cstdio>
 #include <limits>
+#include <string>
+
+#include "plugin/platform/platform.h"
 
 namespace lumarin {
 
@@ -64,8 +66,8 @@ void ParsePetIdList(const char* text, PetIdList& list)
         const char* end = at;
         while (*end && *end != ',')
             ++end;
-        std::string token(at, end);
-        std::fprintf(stderr, "%s ", token.c_str());
+        const std::string token(at, end);
+        CurrentPlatform().ErrorOutput((token + ' ').c_str());
         list.ids[list.count++] = static_cast<std::uint64_t>(LeadingInt64(token.c_str()));
         at = end;
     }

@@ -34,7 +34,8 @@ std::string NameText(const char (&field)[N])
 std::string FormatAvatarData(const PetInfo& record);
 
 // Fills `list` from decimal ids separated by commas (runs of commas count as one), at most
-// its 100 ids; further ids are ignored. Each token is traced to standard error.
+// its 100 ids; further ids are ignored. Each token and a space are traced to standard error
+// through the platform layer.
 void ParsePetIdList(const char* text, PetIdList& list);
 
 }  // namespace lumarin

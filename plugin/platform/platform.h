@@ -36,6 +36,9 @@ public:
     // A line for the debugger (OutputDebugStringA, and standard error when the process has
     // one; standard error on POSIX).
     virtual void DebugOutput(const char* line) = 0;
+    // Text for standard error as it is, where the process has one (the id-list token
+    // trace); nothing for the debugger.
+    virtual void ErrorOutput(const char* text) = 0;
     // The process creation time as a local file time (100 ns units since 1601-01-01).
     virtual std::uint64_t ProcessStartTime() = 0;
     // The current local time.

@@ -246,6 +246,7 @@ public:
     }
 
     void DebugOutput(const char* line) override { std::fputs(line, stderr); }
+    void ErrorOutput(const char* text) override { std::fputs(text, stderr); }
 
     std::uint64_t ProcessStartTime() override
     {

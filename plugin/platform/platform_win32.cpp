@@ -114,12 +114,16 @@ public:
     void DebugOutput(const char* line) override
     {
         OutputDebugStringA(line);
-        // A console host (lumarin-host) shows it on standard error too; a windowed client
-        // has no standard error.
+        ErrorOutput(line);
+    }
+
+    // A console host (lumarin-host) shows it; a windowed client has no standard error.
+    void ErrorOutput(const char* text) override
+    {
         HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
         DWORD written = 0;
         if (error && error != INVALID_HANDLE_VALUE)
-            WriteFile(error, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
+            WriteFile(error, text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
     }
 
     std::uint64_t ProcessStartTime() override

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "plugin/bridges/pet_fields.h"
+#include "sim/host/pet_printer.h"
 #include "sim/host/pets_file.h"
 #include "sim/host/substitute_host.h"
 
@@ -37,11 +37,7 @@ void PrintCached(ILumarin* service, const std::string& text)
         std::cout << "not cached" << std::endl;
         return;
     }
-    std::cout << "cached petid=" << pet.petid << " petname=" << lumarin::NameText(pet.petname)
-              << " kivname=" << lumarin::NameText(pet.kivname) << " petLevel=" << pet.petLevel
-              << " vipFlag=" << int{pet.vipFlag} << " avatarVersion=" << pet.avatarVersion
-              << " avatardata=" << lumarin::FormatAvatarData(pet) << " titleid=" << pet.titleid
-              << std::endl;
+    std::cout << "cached " << simhost::DescribePet(pet) << std::endl;
 }
 
 // Plays one command line; false for a line that is no command.

@@ -9,6 +9,7 @@
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/example_pet.h"
+#include "tests/plugin/fake_log_platform.h"
 #include "tests/plugin/pet_records.h"
 
 using simhost::HostOptions;
@@ -89,6 +90,7 @@ TEST_F(Bridges, WorkedExampleFromAPageCall)
 
 TEST_F(Bridges, IdListsFromMoviesAndPages)
 {
+    FakeLogPlatform platform(std::filesystem::temp_directory_path() / "no-such-host");
     Start();
     host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", ",,12,,34,");
     host_->flashEngine.MovieCall("Lumarin_GetPetInfoList", "");
@@ -97,6 +99,8 @@ TEST_F(Bridges, IdListsFromMoviesAndPages)
                                   {{PageValue::Text, 0, "11,22,33"}, {PageValue::Int32, 0, ""}});
     host_->browserEngine.PageCall("Lumarin_GetPetInfoList", {{PageValue::Text, 0, "5"}});
     EXPECT_EQ((std::vector<std::uint64_t>{12, 34, 7, 8, 11, 22, 33}), Requested());
+    // Each token and a space, traced through the platform layer's standard error.
+    EXPECT_EQ("12 34  7  8 11 22 33 ", platform.errorText);
 
     std::string many;
     for (int id = 1; id <= 101; ++id)

@@ -33,6 +33,7 @@ public:
         return system_.ReadIniInt(file, section, key, fallback);
     }
     void DebugOutput(const char* line) override { debugLines.emplace_back(line); }
+    void ErrorOutput(const char* text) override { errorText += text; }
     std::uint64_t ProcessStartTime() override { return start; }
     std::tm LocalNow() override
     {
@@ -51,6 +52,7 @@ public:
 
     std::uint64_t start = kStart;
     std::vector<std::string> debugLines;
+    std::string errorText;  // what went to standard error only
 
 private:
     std::filesystem::path folder_;

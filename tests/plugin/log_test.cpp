@@ -181,7 +181,8 @@ TEST(ProcStat, StartTicksOnlyFromAWholeStatLine)
     for (const auto& c : cases) {
         unsigned long long ticks = 0;
         EXPECT_EQ(c.read, lumarin::StartTicksFromStat(c.text, ticks)) << c.text;
-        if (c.read)
+        if (c.read) {
             EXPECT_EQ(c.ticks, ticks) << c.text;
+        }
     }
 }
