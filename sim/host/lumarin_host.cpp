@@ -100,7 +100,9 @@ int main(int argc, char** argv)
         (arg == "--plugin" ? pluginPath : petsPath) = argv[++i];
     }
 
-    simhost::SubstituteHost host;
+    simhost::HostOptions options;
+    options.record = false;  // callbacks are printed, not kept: constant memory
+    simhost::SubstituteHost host(options);
     std::string error;
     if (petsPath.empty()) {
         simhost::LoadSamplePets(host);

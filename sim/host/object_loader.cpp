@@ -8,7 +8,7 @@ IObject* ObjectLoader::LoadObject(IObject* owner, const char* moduleName, ClassI
     if (answerNull || !moduleName || std::string(moduleName) != "Quorlink.dll" ||
         classId != kPetZoneShowInfoProtocolClassId)
         return nullptr;
-    loaded_.push_back(std::make_unique<PetProtocol>(pets_));
+    loaded_.push_back(std::make_unique<PetProtocol>(pets_, record));
     return loaded_.back().get();
 }
 

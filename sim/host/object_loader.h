@@ -1,5 +1,5 @@
 // The host's object loader: a new protocol object for each load of "Quorlink.dll" with the
-// protocol class id, kept until the host ends; releases are recorded.
+// protocol class id, kept until the host ends; loads and releases are recorded.
 #pragma once
 
 #include <memory>
@@ -24,6 +24,7 @@ public:
     PetProtocol* Current() const { return loaded_.empty() ? nullptr : loaded_.back().get(); }
 
     bool answerNull = false;  // LoadObject gives null, as when the module is missing
+    bool record = true;       // protocol objects loaded from now on keep their requests
     struct Load {
         IObject* owner;
         std::string moduleName;

@@ -24,7 +24,8 @@ BOOL32 PetProtocol::Request(PetIdList* ids)
         return 0;
     std::size_t count = ids->count < kMaxPetIds ? ids->count : kMaxPetIds;
     std::vector<std::uint64_t> copy(ids->ids, ids->ids + count);
-    requests.push_back(copy);
+    if (record_)
+        requests.push_back(copy);
     pending_.push_back({false, std::move(copy)});
     return 1;
 }

@@ -16,7 +16,7 @@ using PetDatabase = std::map<std::uint64_t, PetInfo>;
 
 class PetProtocol : public IPetZoneShowInfoProtocol {
 public:
-    explicit PetProtocol(const PetDatabase& pets) : pets_(pets) {}
+    PetProtocol(const PetDatabase& pets, bool record) : record_(record), pets_(pets) {}
     virtual ~PetProtocol() = default;
 
     ClassId GetClassId() override { return kPetZoneShowInfoProtocolClassId; }
@@ -42,9 +42,10 @@ public:
         std::int32_t flag;
     };
     std::vector<Binding> bindings;
-    std::vector<std::vector<std::uint64_t>> requests;  // the ids of each block received
+    std::vector<std::vector<std::uint64_t>> requests;  // the ids of each block, when recording
 
 private:
+    bool record_;
     struct Pending {
         bool failure;
         std::vector<std::uint64_t> ids;

@@ -59,9 +59,11 @@ BOOL32 Unregister(std::map<std::string, Handler*>& handlers, const char* method,
 
 BOOL32 FlashEngine::CallFlash(const char* request, char*, std::int32_t*)
 {
-    calls.emplace_back(request ? request : "");
+    const std::string text = request ? request : "";
+    if (record)
+        calls.push_back(text);
     if (onCall)
-        onCall(calls.back());
+        onCall(text);
     return 1;
 }
 
@@ -95,9 +97,10 @@ BOOL32 BrowserEngine::CallPage(const char* function, tagDISPPARAMS* arguments, t
     if (arguments && arguments->cArgs > 0 && arguments->rgvarg &&
         arguments->rgvarg[0].vt == VT_BSTR)
         lumarin::BstrToUtf8(arguments->rgvarg[0].bstrVal, call.argument);
-    calls.push_back(call);
+    if (record)
+        calls.push_back(call);
     if (onCall)
-        onCall(calls.back());
+        onCall(call);
     return 1;
 }
 

@@ -33,7 +33,8 @@ public:
     // handler is registered for the name.
     int MovieCall(const std::string& method, const std::string& argument);
 
-    std::vector<std::string> calls;  // every request text, in order
+    bool record = true;
+    std::vector<std::string> calls;  // every request text, in order, when recording
     std::function<void(const std::string&)> onCall;
     std::map<std::string, IFlashAPICenterExternalInterface*> handlers;
 };
@@ -66,7 +67,8 @@ public:
         unsigned argumentCount;
         std::string argument;  // element 0 as UTF-8 text, when it is a BSTR
     };
-    std::vector<Call> calls;
+    bool record = true;
+    std::vector<Call> calls;  // when recording
     std::function<void(const Call&)> onCall;
     std::map<std::string, IBrowserAPICenterCall*> handlers;
 };

@@ -7,6 +7,7 @@ namespace simhost {
 SubstituteHost::SubstituteHost(HostOptions options) : options_(options)
 {
     root.SetComponentContainer(&container_);
+    flashEngine.record = browserEngine.record = objectLoader.record = options_.record;
     const std::pair<bool, HostComponent*> components[] = {
         {options_.onlineManager, &onlineManager}, {options_.mainLogicLoader, &mainLogicLoader},
         {options_.flashEngine, &flashEngine},     {options_.browserEngine, &browserEngine},

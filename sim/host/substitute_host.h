@@ -22,6 +22,10 @@ struct HostOptions {
     bool browserEngine = true;
     bool phasesLogic = true;
     bool titleSystem = true;
+    // Keep every movie and page callback and every request block for a test to read
+    // (FlashEngine::calls, BrowserEngine::calls, PetProtocol::requests). Off, the host runs
+    // in constant memory however many calls it plays (lumarin-host).
+    bool record = true;
 };
 
 class SubstituteHost {
