@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <vector>

@@ -1,6 +1,7 @@
 // The cleaner's one run: client-folder removal, cleaning pass, used-space record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

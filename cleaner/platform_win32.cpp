@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstddef>
 #include <cstring>
 #include <utility>
 #include <vector>

@@ -1,6 +1,7 @@
 // The cleaning pass: collect, select, then delete unreferenced scene files and stale
 // resources. Every deletion is made below an open "<installation>/common/petsoc", through
 // folders opened without following links, so it stays strictly inside that folder.
+#include <cstddef>
 #include <cstdlib>
 
 #include "cleaner/format_path.h"

@@ -1,5 +1,6 @@
 #include "cleaner/rooted_remover.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "cleaner/folder_tree.h"

@@ -1,6 +1,7 @@
 // Deletions below one root folder that no link and no swap can lead outside it.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>

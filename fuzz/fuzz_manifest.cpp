@@ -2,6 +2,8 @@
 // outdated one compared against it.
 #include "fuzz/fuzz_installation.h"
 
+#include <cstddef>
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzInstallation& installation = FuzzInstallation::Instance();

@@ -1,6 +1,8 @@
 // Manifest file names and resource names on arbitrary text.
 #include "fuzz/fuzz_installation.h"
 
+#include <cstddef>
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzInstallation::Instance();

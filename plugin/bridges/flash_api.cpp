@@ -61,7 +61,7 @@ void CLumarinFlashAPI::HandleGetPetInfoList(std::uint32_t, IFlashCallRecord* cal
     if (!lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         return;
     PetIdList ids{};
-    call->GetArg(0);
+    call->GetArg(0);  // intended: read and not used; the list comes as text in argument 1
     lumarin::ParsePetIdList(call->GetStringArg(1), ids);
     hosts.lumarin->RequestPetInfoList(&ids);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -152,6 +153,7 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
     lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
     if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
         arguments->cArgs >= 1)
+        // The 64 bits are read whatever `vt` says: a page passes the id as a 64-bit number.
         hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "plugin/bridges/pet_fields.h"
 
 #include <charconv>
+#include <cstddef>
 #include <limits>
 #include <string>
 

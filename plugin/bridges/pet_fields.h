@@ -1,6 +1,7 @@
 // What both script bridges derive from pet records and script arguments.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

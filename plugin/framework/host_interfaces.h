@@ -1,6 +1,26 @@
 // What the plug-in calls on the host and its components. Only the operations the plug-in
-// uses are declared, in table order. Every pointer the host hands out is borrowed and never
-// freed by the plug-in; strings are NUL-terminated narrow text.
+// uses are declared, in table order.
+//
+// The contract between the host and the plug-in, for these interfaces, object.h and
+// lumarin.h (ILumarin):
+// - threads: every call either way is made on the client's one main thread; none may come
+//   from another thread, and none is guarded against it.
+// - borrowed pointers: whatever the host hands out (components, their interfaces, the object
+//   loader, the protocol object) is borrowed, never freed by the plug-in, and must live
+//   until the plug-in's Uninitialize has returned; the plug-in drops every one of them there.
+// - call arguments: a call record, DISPPARAMS, an id or result block and every text handed
+//   into a call are valid during that call only; the receiver copies what it keeps.
+// - handlers: a movie or page handler (RegisterFlashMethod, RegisterPageMethod), a plug-in
+//   given to RegisterPlugin and an ILumarinEvent listener (AddListener) must live until
+//   unregistered or removed; the plug-in unregisters its own in Uninitialize.
+// - a Bind sink must live until the protocol object is released with ReleaseObject, and the
+//   protocol object never calls it afterwards (the plug-in never calls Unbind).
+// - texts are NUL-terminated narrow text in the ANSI code page.
+// - the module boundary: no interface has a virtual destructor or an overload, so the
+//   tables match those of any Windows C++ compiler, except the title system's std::string
+//   (the client compiler's own class).
+// These are the client's own names, so they stay in the global namespace; the plug-in's own
+// helpers are in namespace lumarin.
 #pragma once
 
 #include <cstdint>

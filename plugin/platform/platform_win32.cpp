@@ -1,5 +1,7 @@
 // Windows: conversions with the system's code pages; OLE Automation is oleaut32's.
 #include "plugin/platform/platform.h"
+
+#include <cstddef>
 #include "plugin/platform/text_conversion.h"
 
 namespace lumarin {

@@ -81,7 +81,8 @@ protected:
     ~ILumarinEvent() = default;
 };
 
-// The service; its answers come later, to the listeners. All calls on the host's thread.
+// The service; its answers come later, to the listeners. The host contract (one thread,
+// borrowed pointers, listener lifetimes) is in plugin/framework/host_interfaces.h.
 class ILumarin {
 public:
     // Asks for one pet; id 0 is ignored.

@@ -3,6 +3,7 @@
 // input closes.
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <iostream>
 #include <string>

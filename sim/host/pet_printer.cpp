@@ -1,6 +1,7 @@
 #include "sim/host/pet_printer.h"
 
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 

@@ -1,5 +1,6 @@
 #include "sim/host/pet_protocol.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace simhost {

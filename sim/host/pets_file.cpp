@@ -1,5 +1,6 @@
 #include "sim/host/pets_file.h"
 
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <limits>

@@ -1,4 +1,6 @@
 #include <dlfcn.h>
+
+#include <cstddef>
 #include <unistd.h>
 
 #include "sim/host/plugin_library.h"

@@ -1,6 +1,7 @@
 #include "sim/host/script_engines.h"
 #include "plugin/platform/text_conversion.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 namespace simhost {

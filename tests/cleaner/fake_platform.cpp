@@ -1,6 +1,7 @@
 #include "tests/cleaner/fake_platform.h"
 
 #include <cctype>
+#include <cstddef>
 #include <utility>
 
 #include "cleaner/ini_text.h"

@@ -2,6 +2,7 @@
 // a process list, shared texts and INI files, recording what the core asks for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -2,6 +2,7 @@
 // reader tests work on real files in a temporary installation.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "cleaner/folders.h"

@@ -4,7 +4,9 @@
 // breaks, bytes above 127 and 17 bytes without a terminator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,7 @@
 // Pet records for tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
