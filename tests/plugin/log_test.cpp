@@ -112,15 +112,17 @@ TEST_F(DebugLog, SharedFileResetForEachNewRun)
         logger.Trace("one");
         logger.Trace("two");
         EXPECT_EQ(Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
-                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n", ReadText(log));
+                      "2010/05/01 09:30:00 TRACE:A:: two\r\n",
+                  ReadText(log));
     }
     {
         FakeLogPlatform sameRun(Root());  // the same start time: kept, appended to
         Logger logger("A::");
         logger.Trace("three");
         EXPECT_EQ(Header(kStart) + "2010/05/01 09:30:00 TRACE:A:: one\r\n" +
-                                     "2010/05/01 09:30:00 TRACE:A:: two\r\n" +
-                                     "2010/05/01 09:30:00 TRACE:A:: three\r\n", ReadText(log));
+                      "2010/05/01 09:30:00 TRACE:A:: two\r\n" +
+                      "2010/05/01 09:30:00 TRACE:A:: three\r\n",
+                  ReadText(log));
     }
     FakeLogPlatform nextRun(Root());
     nextRun.start = kStart + 1;
