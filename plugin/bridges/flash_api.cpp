@@ -5,6 +5,11 @@
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_lookup.h"
 
+using lumarin::GetHostInterface;
+using lumarin::HostInterfaceCache;
+using lumarin::HostInterfaces;
+using lumarin::MakeInvokeXML;
+
 namespace {
 
 constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
@@ -25,40 +30,40 @@ BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
     if (!owner)
         return 0;
     SetPlugin(owner);
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
         center_ = hosts.flashCenter;
         callerFilter_ = 0;
         RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
         RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
     }
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->AddListener(this);
     return 1;
 }
 
 void CLumarinFlashAPI::Uninit()
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
         UnregisterMethod(kGetPetInfo);
         UnregisterMethod(kGetPetInfoList);
     }
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RemoveListener(this);
 }
 
 void CLumarinFlashAPI::HandleGetPetInfo(std::uint32_t, IFlashCallRecord* call)
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(call->GetInt64Arg(0)));
 }
 
 void CLumarinFlashAPI::HandleGetPetInfoList(std::uint32_t, IFlashCallRecord* call)
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (!lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         return;
     PetIdList ids{};
     call->GetArg(0);  // intended: read and not used; the list comes as text in argument 1
@@ -70,11 +75,11 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
 {
     if (!record)
         return;
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     object.SetProperty("petid", petId);
     object.SetProperty("kivnumber", static_cast<std::uint32_t>(petId));
-    if (lumarin::GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
         object.SetProperty("petclass", hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId),
                                                                       record->petLevel));
     object.SetProperty("petgender", lumarin::Gender(petId));
@@ -87,7 +92,7 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
     object.SetProperty("avatardata", lumarin::FormatAvatarData(*record).c_str());
     object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
     std::string titleName, titleColor;
-    if (lumarin::GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
+    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
         hosts.titleSystem->GetTitleName(record->titleid, &titleName);
         hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
     }
@@ -99,7 +104,7 @@ std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
 {
     ASOBase object("object");
     FillPetInfoObject(object, &record);
-    return lumarin::MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
 }
 
 void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
@@ -112,11 +117,11 @@ void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
 void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
     try {
-        lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-        if (!lumarin::GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
+        HostInterfaceCache& hosts = HostInterfaces();
+        if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
             return;
         if (!success) {
-            Send(*hosts.flashCenter, lumarin::MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+            Send(*hosts.flashCenter, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
             return;
         }
         if (!list)

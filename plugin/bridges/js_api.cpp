@@ -12,6 +12,10 @@
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
 
+using lumarin::GetHostInterface;
+using lumarin::HostInterfaceCache;
+using lumarin::HostInterfaces;
+
 namespace {
 
 constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
@@ -103,24 +107,24 @@ BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
     if (!owner)
         return 0;
     SetPlugin(owner);
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
         hosts.browserCenter->RegisterPageMethod(kGetPetInfo, this);
         hosts.browserCenter->RegisterPageMethod(kGetPetInfoList, this);
     }
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->AddListener(this);
     return 1;
 }
 
 void CLumarinJSAPI::Uninit()
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
         hosts.browserCenter->UnregisterPageMethod(kGetPetInfo, this);
         hosts.browserCenter->UnregisterPageMethod(kGetPetInfoList, this);
     }
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RemoveListener(this);
 }
 
@@ -150,8 +154,8 @@ void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
         arguments->cArgs >= 1)
         // The 64 bits are read whatever `vt` says: a page passes the id as a 64-bit number.
         hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
@@ -160,8 +164,8 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
 {
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-    if (!lumarin::GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         return 1;
     PetIdList ids{};
     // Element 1 is read as text only when it holds a BSTR: any other payload is no pointer.
@@ -180,15 +184,15 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
         return std::string();
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
-    if (lumarin::GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
+    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
         hosts.titleSystem->GetTitleName(record->titleid, &titleName);
         hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
     }
     std::uint32_t petClass = 0;
-    if (lumarin::GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
         petClass = static_cast<std::uint32_t>(
             hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
@@ -225,8 +229,8 @@ void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
 void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
     try {
-        lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
-        if (!lumarin::GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+        HostInterfaceCache& hosts = HostInterfaces();
+        if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
             return;
         if (!success) {
             DISPPARAMS none = {nullptr, nullptr, 0, 0};

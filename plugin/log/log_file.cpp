@@ -11,6 +11,8 @@ namespace lumarin {
 namespace {
 
 constexpr std::size_t kPathCapacity = 260;
+// The buffer the executable path is read into to find Debug.ini.
+constexpr std::size_t kDebugIniExePathCapacity = 243;
 
 struct LogFileState {
     bool modeRead = false;

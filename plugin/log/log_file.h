@@ -2,18 +2,14 @@
 // each worked out once per process, and the writing of finished lines to the log file.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace lumarin {
 
-// The buffer, in characters, that the executable path is read into to find Debug.ini.
-constexpr std::size_t kDebugIniExePathCapacity = 243;
-
 // "Config\Debug.ini" (with the platform's separator) in the folder of the executable path
-// read into kDebugIniExePathCapacity characters; relative when that path cannot be read or
-// does not fit.
+// read into a buffer of 243 characters; relative when that path cannot be read or does not
+// fit.
 std::string DebugIniPath();
 
 // Appends `line` to the log file as "Log2File" in section "Base" says: 0 no file, 1 one

@@ -6,6 +6,9 @@
 
 #include "plugin/framework/host_lookup.h"
 
+using lumarin::GetHostInterface;
+using lumarin::HostInterfaces;
+
 namespace {
 constexpr char kProtocolModule[] = "Quorlink.dll";
 }  // namespace
@@ -20,8 +23,8 @@ CLumarinPlugin::~CLumarinPlugin()
 {
     // The module-wide "ILumarin" may be this object: a plug-in created later in the same
     // load must not reach a destroyed one through it.
-    if (lumarin::HostInterfaces().lumarin == static_cast<ILumarin*>(this))
-        lumarin::HostInterfaces().lumarin = nullptr;
+    if (HostInterfaces().lumarin == static_cast<ILumarin*>(this))
+        HostInterfaces().lumarin = nullptr;
 }
 
 BOOL32 CLumarinPlugin::PreInitialize()
@@ -55,7 +58,7 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     jsApi_.Init(this);
 
     IOnlineRootProtocol* onlineRoot = nullptr;
-    if (lumarin::GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
+    if (GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
         onlineRoot_ = onlineRoot;
 
     bool loaded = false;
@@ -73,18 +76,18 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     if (protocol_)
         protocol_->Bind(onlineRoot_, this, 1);
     if (!loaded ||
-        !lumarin::GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                          lumarin::HostInterfaces().mainLogicLoader))
+        !GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                          HostInterfaces().mainLogicLoader))
         return 0;
-    lumarin::HostInterfaces().mainLogicLoader->RegisterPlugin(this);
+    HostInterfaces().mainLogicLoader->RegisterPlugin(this);
     return 1;
 }
 
 void CLumarinPlugin::Uninitialize()
 {
-    if (lumarin::GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                         lumarin::HostInterfaces().mainLogicLoader))
-        lumarin::HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
+    if (GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
+                         HostInterfaces().mainLogicLoader))
+        HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
     container_ = nullptr;
     flashApi_.Uninit();
     jsApi_.Uninit();

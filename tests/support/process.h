@@ -63,10 +63,10 @@ void MakeDeletable(const std::string& path);
 // links Wine users' trees hold). False, with the reason, when no link is there afterwards.
 bool MakeLink(const std::string& target, const std::string& link, std::string& why);
 
-// Removes `folder` with everything in it, whatever the files' permissions; a link there or
-// below is removed as itself, never what it points to (under Wine from the Linux side:
-// Wine's own calls follow Unix links).
-void DeleteTree(const std::string& folder);
+// Under Wine, removes `folder` with everything in it from the Linux side, links as
+// themselves (Wine's own calls, std::filesystem's included, follow Unix links), and answers
+// true; false elsewhere, where std::filesystem removes links as themselves.
+bool DeleteTreeUnderWine(const std::string& folder);
 
 // The all-users application data folder the cleaner will use when started with `env`.
 // POSIX: `testRoot`/programdata, added to `env` as PROGRAMDATA. Windows: the shell's

@@ -198,16 +198,9 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
     return false;
 }
 
-void DeleteTree(const std::string& folder)
+bool DeleteTreeUnderWine(const std::string&)
 {
-    namespace fs = std::filesystem;
-    std::error_code ignored;
-    for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
-         it.increment(ignored)) {
-        if (!it->is_symlink())
-            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(folder, ignored);
+    return false;
 }
 
 std::string AllUsersDataFolder(const std::string& testRoot, Environment& env)

@@ -304,21 +304,14 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
     return true;
 }
 
-void DeleteTree(const std::string& folder)
+bool DeleteTreeUnderWine(const std::string& folder)
 {
     std::string unixFolder = UnixPathOf(folder);
-    if (!unixFolder.empty()) {
-        RunLinuxScript("[ -L \"$1\" ] || chmod -R u+w \"$1\" 2>/dev/null; rm -rf \"$1\"",
-                       {unixFolder});
-        return;
-    }
-    // Not under Wine: no Unix links to meet.
-    namespace fs = std::filesystem;
-    std::error_code ignored;
-    for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
-         it.increment(ignored))
-        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-    fs::remove_all(folder, ignored);
+    if (unixFolder.empty())
+        return false;
+    RunLinuxScript("[ -L \"$1\" ] || chmod -R u+w \"$1\" 2>/dev/null; rm -rf \"$1\"",
+                   {unixFolder});
+    return true;
 }
 
 std::string AllUsersDataFolder(const std::string&, Environment&)

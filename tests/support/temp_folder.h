@@ -26,7 +26,21 @@ protected:
 
     void TearDown() override { RemoveTree(root_); }
 
-    static void RemoveTree(const std::filesystem::path& folder) { DeleteTree(folder.string()); }
+    // Removes a tree whatever its files' permissions, never following links.
+    static void RemoveTree(const std::filesystem::path& folder)
+    {
+        namespace fs = std::filesystem;
+        if (DeleteTreeUnderWine(folder.string()))
+            return;
+        std::error_code ignored;
+        for (fs::recursive_directory_iterator it(folder, ignored), end; it != end;
+             it.increment(ignored)) {
+            if (!it->is_symlink())
+                fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add,
+                                ignored);
+        }
+        fs::remove_all(folder, ignored);
+    }
 
     std::filesystem::path Root() const { return root_; }
 
