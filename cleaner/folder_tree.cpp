@@ -56,7 +56,7 @@ bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
 
 std::uint64_t SumFileSizes(const std::string& folder, std::uint64_t total)
 {
-    std::unique_ptr<Folder> root = CurrentPlatform().OpenRoot(folder);
+    std::unique_ptr<Folder> root = CurrentPlatform().OpenRoot(folder, "used-space");
     return root ? SumBelow(*root, total) : total;
 }
 

@@ -1,9 +1,36 @@
-// The cleaner program: no arguments, no window, no output, exit code 1 always.
+// The cleaner program. Without options: no window, no output, exit code 1 always.
+#include <string>
+#include <vector>
+
+#include "cleaner/command_line.h"
+#include "cleaner/dry_run.h"
 #include "cleaner/main_sequence.h"
+#include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
 
-int main()
+int main(int argc, char** argv)
 {
+    using cleaner::Command;
+    const cleaner::CommandLine line =
+        cleaner::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    cleaner::Platform& platform = cleaner::CurrentPlatform();
+    switch (line.command) {
+    case Command::Usage:
+        platform.Write(cleaner::Stream::Error, line.error + "\n");
+        return 2;
+    case Command::Version:
+        platform.Write(cleaner::Stream::Output, cleaner::VersionText());
+        return 0;
+    case Command::Help:
+        platform.Write(cleaner::Stream::Output, cleaner::HelpText());
+        return 0;
+    case Command::DryRun: {
+        cleaner::CResourceCleaner resourceCleaner;
+        return cleaner::RunDryRun(resourceCleaner);
+    }
+    case Command::Run:
+        break;
+    }
     cleaner::CResourceCleaner resourceCleaner;
     cleaner::RunCleaner(resourceCleaner);
     return 1;

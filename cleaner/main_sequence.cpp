@@ -34,20 +34,27 @@ void WriteUsedSpace(std::uint64_t total)
     platform.WriteIniValue(file, "app", "usedspace", std::to_string(total / 1000000));
 }
 
+bool ClientFolder(std::string& folder)
+{
+    const std::string& base = GetCommonAppDataDir();
+    const char separator = CurrentPlatform().Separator();
+    char path[kClientFolderCapacity];
+    if (base.empty() || !FormatPath(path, sizeof path, "%s%cHalvern%cMoravel", base.c_str(),
+                                    separator, separator))
+        return false;
+    folder = path;
+    return true;
+}
+
 namespace {
 
 void RemoveClientFolder()
 {
-    const std::string& base = GetCommonAppDataDir();
-    if (base.empty())
-        return;
-    const char separator = CurrentPlatform().Separator();
-    char folder[kClientFolderCapacity];
     // Only the all-users folder is opened as set up: "Halvern" and "Moravel" are never
     // followed, so a link there leads nowhere (a linked "Moravel" goes as a link).
-    if (FormatPath(folder, sizeof folder, "%s%cHalvern%cMoravel", base.c_str(), separator,
-                   separator))
-        RootedRemover(base, /*pause=*/true).RemoveTreeAt(folder);
+    std::string folder;
+    if (ClientFolder(folder))
+        RootedRemover(GetCommonAppDataDir(), /*pause=*/true, "client-folder").RemoveTreeAt(folder);
 }
 
 }  // namespace

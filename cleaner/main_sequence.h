@@ -18,6 +18,10 @@ constexpr std::size_t kClientFolderCapacity = 1024;
 // False when the process list cannot be read.
 bool IsProcessRunning(const std::string& name);
 
+// The client's shared data folder, "<all-users data>\Halvern\Moravel"; false when the
+// all-users folder is unknown or the path does not fit.
+bool ClientFolder(std::string& folder);
+
 // Records total / 1,000,000 as "usedspace" in section "app" of "localinfor.ini" in the
 // installation folder. Failure is ignored.
 void WriteUsedSpace(std::uint64_t total);

@@ -17,6 +17,8 @@ namespace cleaner {
 
 enum class EntryKind { File, Directory, Link };
 
+enum class Stream { Output, Error };
+
 // One folder entry as its folder reports it. A link (symbolic link, junction or other
 // reparse point) is always reported as `Link`, whatever it points to; its size is the
 // link's own, never its target's. `device` and `inode` identify what was listed where the
@@ -60,6 +62,10 @@ public:
     //   link opens as its target: it is left in place).
     virtual bool RemoveEntry(const std::string& name, bool clearReadOnly) = 0;
 
+    // Whether `RemoveEntry(name, clearReadOnly)` would delete the entry now: the same
+    // opening and checks, with nothing deleted or changed (a dry run asks this instead).
+    virtual bool CanRemoveEntry(const std::string& name, bool clearReadOnly) = 0;
+
     // Deletes `child`, opened here as `name` with FolderAccess::Delete, once it is empty;
     // the child is closed either way. False when it stays.
     virtual bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) = 0;
@@ -93,8 +99,10 @@ public:
     virtual bool IsDirectory(const std::string& path) = 0;
 
     // Opens the folder `path` as it is set up, links followed, for reading: the root of a
-    // walk, itself never deleted. Null when it is no folder or cannot be opened.
-    virtual std::unique_ptr<Folder> OpenRoot(const std::string& path) = 0;
+    // walk, itself never deleted. `purpose` names what the walk deletes for ("client-folder",
+    // "scene-cache", a resource id); a dry run reports it with each deletion, the system's
+    // layer ignores it. Null when it is no folder or cannot be opened.
+    virtual std::unique_ptr<Folder> OpenRoot(const std::string& path, const char* purpose) = 0;
 
     virtual void PauseMilliseconds(unsigned milliseconds) = 0;
 
@@ -108,6 +116,11 @@ public:
     // and keeping every other line. False when the file cannot be written.
     virtual bool WriteIniValue(const std::string& file, const std::string& section,
                                const std::string& key, const std::string& value) = 0;
+
+    // Writes `text` to the program's standard output or error. Windows, where the program
+    // has no console of its own: the redirected handle when there is one, else the console
+    // of the parent process when it has one, else nowhere.
+    virtual void Write(Stream stream, const std::string& text) = 0;
 };
 
 // The system's own platform layer.

@@ -162,6 +162,16 @@ public:
         return unlinkat(dirfd(dir_), name.c_str(), 0) == 0;
     }
 
+    // Removable when it is no folder and this folder may be written (a sticky folder's
+    // ownership rule is not checked).
+    bool CanRemoveEntry(const std::string& name, bool) override
+    {
+        struct stat info;
+        return fstatat(dirfd(dir_), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+               !S_ISDIR(info.st_mode) &&
+               faccessat(dirfd(dir_), ".", W_OK | X_OK, AT_EACCESS) == 0;
+    }
+
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
     {
         child.reset();
@@ -248,7 +258,7 @@ public:
         return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
-    std::unique_ptr<Folder> OpenRoot(const std::string& path) override
+    std::unique_ptr<Folder> OpenRoot(const std::string& path, const char*) override
     {
         return PosixFolder::Adopt(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
@@ -289,6 +299,11 @@ public:
             return false;  // present but unreadable: never replace what cannot be kept
         std::string updated = SetIniValue(text, section, key, value, "\n");
         return ReplaceWholeFile(file, updated);
+    }
+
+    void Write(Stream stream, const std::string& text) override
+    {
+        WriteAll(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO, text);
     }
 
 private:

@@ -151,21 +151,12 @@ public:
 
     bool RemoveEntry(const std::string& name, bool clearReadOnly) override
     {
-        OpenedEntry opened;
-        HANDLE handle = OpenChild(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  kShareAll, opened);
-        if (handle == INVALID_HANDLE_VALUE)
-            return false;
-        EntryVerdict verdict = JudgeOpenedEntry(opened);
-        bool removed = false;
-        if (verdict == EntryVerdict::File || verdict == EntryVerdict::Link) {
-            if (verdict == EntryVerdict::File && clearReadOnly &&
-                (opened.attributes & FILE_ATTRIBUTE_READONLY))
-                ClearReadOnly(handle, opened.attributes);
-            removed = MarkForDeletion(handle);
-        }
-        CloseHandle(handle);
-        return removed;
+        return RemoveOrCheck(name, clearReadOnly, /*commit=*/true);
+    }
+
+    bool CanRemoveEntry(const std::string& name, bool clearReadOnly) override
+    {
+        return RemoveOrCheck(name, clearReadOnly, /*commit=*/false);
     }
 
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string&) override
@@ -187,6 +178,30 @@ private:
     {
         return !name.empty() && name != "." && name != ".." &&
                name.find_first_of("\\/:*?") == std::string::npos;
+    }
+
+    // Opens `name` as itself, judges it, and with `commit` deletes it through that handle.
+    // A read-only file can be deleted only once its attribute is cleared, which only
+    // `clearReadOnly` allows (and only for a file, never through a link).
+    bool RemoveOrCheck(const std::string& name, bool clearReadOnly, bool commit)
+    {
+        OpenedEntry opened;
+        HANDLE handle = OpenChild(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  kShareAll, opened);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        EntryVerdict verdict = JudgeOpenedEntry(opened);
+        bool readOnly = (opened.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        bool clear = readOnly && clearReadOnly && verdict == EntryVerdict::File;
+        bool removable = (verdict == EntryVerdict::File || verdict == EntryVerdict::Link) &&
+                         (!readOnly || clear);
+        if (removable && commit) {
+            if (clear)
+                ClearReadOnly(handle, opened.attributes);
+            removable = MarkForDeletion(handle);
+        }
+        CloseHandle(handle);
+        return removable;
     }
 
     // Opens the entry `name` as itself and gathers what the decision needs.
@@ -288,7 +303,7 @@ public:
 
     // The root is opened as set up (links followed) and may be shared fully: only what
     // lies below it is guarded.
-    std::unique_ptr<Folder> OpenRoot(const std::string& path) override
+    std::unique_ptr<Folder> OpenRoot(const std::string& path, const char*) override
     {
         HANDLE handle = CreateFileA(path.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -333,6 +348,42 @@ public:
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                           file.c_str()) != 0;
     }
+
+    void Write(Stream stream, const std::string& text) override
+    {
+        HANDLE handle = OutputHandle(stream);
+        std::size_t done = 0;
+        while (handle != INVALID_HANDLE_VALUE && done < text.size()) {
+            DWORD written = 0;
+            if (!WriteFile(handle, text.data() + done, static_cast<DWORD>(text.size() - done),
+                           &written, nullptr) ||
+                written == 0)
+                return;
+            done += written;
+        }
+    }
+
+private:
+    // The standard handle when the parent handed one (a pipe, a file or its console), else
+    // the parent's console, attached once; INVALID_HANDLE_VALUE when there is neither.
+    HANDLE OutputHandle(Stream stream)
+    {
+        DWORD which = stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
+        HANDLE handle = GetStdHandle(which);
+        if (handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN)
+            return handle;
+        if (!consoleTried_) {
+            consoleTried_ = true;
+            if (AttachConsole(ATTACH_PARENT_PROCESS))
+                console_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+        }
+        return console_;
+    }
+
+    bool consoleTried_ = false;
+    HANDLE console_ = INVALID_HANDLE_VALUE;
 };
 
 }  // namespace

@@ -47,10 +47,11 @@ constexpr StaleCategory kStaleCategories[] = {
     {"StaticRes", StaleAction::ZipOnly},
 };
 
-// Applies the categories' actions through one remover rooted at "common/petsoc".
+// Applies the categories' actions through a remover rooted at "common/petsoc"; `purpose`
+// is the category's resource id, or "scene-cache".
 class Purger {
 public:
-    explicit Purger(const std::string& petsoc) : remover_(petsoc, /*pause=*/false) {}
+    Purger(const std::string& petsoc, const char* purpose) : remover_(petsoc, false, purpose) {}
 
     void DeleteOne(const std::string& path) { remover_.RemoveFileAt(path, false); }
 
@@ -163,7 +164,7 @@ void CResourceCleaner::DeleteUnreferenced()
     std::string petsoc;
     if (!PetsocFolder(petsoc))
         return;
-    Purger purger(petsoc);  // file attributes are left as they are
+    Purger purger(petsoc, "scene-cache");  // file attributes are left as they are
     for (const std::string& path : deleteFiles)
         purger.DeleteOne(path);
 }
@@ -173,11 +174,11 @@ void CResourceCleaner::PurgeStaleResources()
     std::string petsoc;
     if (!PetsocFolder(petsoc))
         return;
-    Purger purger(petsoc);
     for (const StaleCategory& category : kStaleCategories) {
         auto found = staleResources.find(category.resourceId);
         if (found == staleResources.end())
             continue;
+        Purger purger(petsoc, category.resourceId);
         for (const std::string& path : found->second)
             purger.Apply(category.action, path);
     }

@@ -7,7 +7,8 @@
 
 namespace cleaner {
 
-RootedRemover::RootedRemover(std::string root, bool pause) : root_(std::move(root)), pause_(pause)
+RootedRemover::RootedRemover(std::string root, bool pause, const char* purpose)
+    : root_(std::move(root)), pause_(pause), purpose_(purpose)
 {
 }
 
@@ -47,7 +48,7 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
         return nullptr;
     if (!rootTried_) {
         rootTried_ = true;
-        rootFolder_ = CurrentPlatform().OpenRoot(root_);
+        rootFolder_ = CurrentPlatform().OpenRoot(root_, purpose_);
     }
     if (!rootFolder_)
         return nullptr;

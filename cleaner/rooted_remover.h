@@ -17,7 +17,9 @@ namespace cleaner {
 // common, so a sorted list of paths opens each folder once.
 class RootedRemover {
 public:
-    RootedRemover(std::string root, bool pause);
+    // `purpose` (a text that outlives the remover) names what the deletions are for, as
+    // `Platform::OpenRoot` takes it.
+    RootedRemover(std::string root, bool pause, const char* purpose);
 
     // Deletes the file or link at the full path `path` (never a folder, never a link's
     // target); read-only files only with `clearReadOnly`.
@@ -38,6 +40,7 @@ private:
 
     std::string root_;
     bool pause_;
+    const char* purpose_;
     bool rootTried_ = false;
     std::unique_ptr<Folder> rootFolder_;
     std::vector<std::string> openNames_;              // steps of the open chain

@@ -150,16 +150,21 @@ public:
     std::unique_ptr<cleaner::Folder> OpenSubfolder(const DirEntry& entry,
                                                    cleaner::FolderAccess) override
     {
-        return fake_.OpenRoot(Child(entry.name));
+        return fake_.OpenRoot(Child(entry.name), nullptr);
+    }
+
+    bool CanRemoveEntry(const std::string& name, bool clearReadOnly) override
+    {
+        auto found = fake_.nodes.find(Child(name));
+        return found != fake_.nodes.end() && found->second.kind != EntryKind::Directory &&
+               !found->second.locked && (!found->second.readOnly || clearReadOnly);
     }
 
     bool RemoveEntry(const std::string& name, bool clearReadOnly) override
     {
-        auto found = fake_.nodes.find(Child(name));
-        if (found == fake_.nodes.end() || found->second.kind == EntryKind::Directory ||
-            found->second.locked || (found->second.readOnly && !clearReadOnly))
+        if (!CanRemoveEntry(name, clearReadOnly))
             return false;
-        fake_.nodes.erase(found);
+        fake_.nodes.erase(Child(name));
         fake_.removed.push_back(Child(name));
         return true;
     }
@@ -187,7 +192,7 @@ private:
 }  // namespace
 
 // No link is ever opened as a folder: the fake's links have no target.
-std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path)
+std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path, const char*)
 {
     if (!IsDirectory(path))
         return nullptr;
@@ -229,4 +234,9 @@ bool FakePlatform::WriteIniValue(const std::string& file, const std::string& sec
 {
     iniFiles[file] = cleaner::SetIniValue(iniFiles[file], section, key, value, "\r\n");
     return true;
+}
+
+void FakePlatform::Write(cleaner::Stream stream, const std::string& text)
+{
+    (stream == cleaner::Stream::Output ? output : errors) += text;
 }

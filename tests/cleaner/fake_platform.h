@@ -43,6 +43,7 @@ public:
     std::vector<std::string> patterns;  // every enumeration asked for
     std::vector<std::string> opened;    // every folder opened (roots included), in order
     std::vector<std::string> removed;   // files, links and folders deleted, in order
+    std::string output, errors;     // what was written to standard output and error
     int commonAppDataCalls = 0;
     int pauses = 0;
 
@@ -53,12 +54,14 @@ public:
     bool ForEachEntry(const std::string& pattern,
                       const std::function<void(const cleaner::DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
-    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path) override;
+    std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
+                                              const char* purpose) override;
     void PauseMilliseconds(unsigned milliseconds) override;
     bool ReadSharedText(const std::string& name, std::size_t maxBytes,
                         std::string& text) override;
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override;
+    void Write(cleaner::Stream stream, const std::string& text) override;
 
     // The children of `folder`, with "." and ".." where `wildcard` matches them.
     std::vector<cleaner::DirEntry> EntriesOf(const std::string& folder,

@@ -35,7 +35,7 @@ TEST(RemoveFolderTree, RemovesNestedFilesFoldersAndReadOnlyFiles)
     fake.AddFolder("C:\\Data\\Moravel\\empty");
     fake.AddFile("C:\\Data\\sentinel.txt");
 
-    RootedRemover("C:\\Data", false).RemoveTreeAt("C:\\Data\\Moravel");
+    RootedRemover("C:\\Data", false, "test").RemoveTreeAt("C:\\Data\\Moravel");
 
     EXPECT_FALSE(fake.Exists("C:\\Data\\Moravel"));
     EXPECT_TRUE(Contains(fake.removed, "C:\\Data\\Moravel\\sub\\deeper\\b.bin"));
@@ -51,7 +51,7 @@ TEST(RemoveFolderTree, LeavesUndeletableFileWithItsFolders)
     fake.AddFile("C:\\D\\M\\gone\\x.dat");
     fake.AddFile("C:\\D\\M\\top.dat");
 
-    RootedRemover("C:\\D", true).RemoveTreeAt("C:\\D\\M");
+    RootedRemover("C:\\D", true, "test").RemoveTreeAt("C:\\D\\M");
 
     EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep\\held.dat"));
     EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep"));
@@ -70,7 +70,7 @@ TEST(RemoveFolderTree, RemovesLinksAsThemselvesWithoutEnteringThem)
     fake.AddLink("C:\\D\\Linked");
     fake.AddFile("C:\\Elsewhere\\precious.txt");
 
-    RootedRemover remover("C:\\D", false);
+    RootedRemover remover("C:\\D", false, "test");
     remover.RemoveTreeAt("C:\\D\\M");
     remover.RemoveTreeAt("C:\\D\\Linked");
 
@@ -107,7 +107,7 @@ TEST(RootedRemover, TouchesOnlyWhatLiesStrictlyBelowTheRootThroughFolders)
         fake.AddFile("C:\\Pet\\common\\sentinel.zip");
         fake.AddFile("C:\\Pet\\common\\petsocX\\a.swf");
         fake.AddLink(root + "\\linked");
-        RootedRemover remover(root, false);
+        RootedRemover remover(root, false, "test");
         if (c.tree)
             remover.RemoveTreeAt(c.path);
         else
@@ -124,7 +124,7 @@ TEST(RootedRemover, SortedPathsOpenEachFolderOnce)
     for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
         fake.AddFile(std::string("C:\\R\\Data\\") + name);
 
-    RootedRemover remover("C:\\R", false);
+    RootedRemover remover("C:\\R", false, "test");
     for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
         remover.RemoveFileAt(std::string("C:\\R\\Data\\") + name, false);
 
