@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "cleaner/resource_cleaner.h"
 #include "tests/support/process.h"
@@ -104,6 +106,53 @@ TEST_F(CleanerProgram, UndeletableFileStaysWithItsFolder)
     EXPECT_FALSE(fs::exists(clientFolder / "cache" / "deep"));
     EXPECT_FALSE(fs::exists(clientFolder / "settings.dat"));
     EXPECT_FALSE(fs::exists(clientFolder / "readonly.txt"));
+}
+
+// Only a plain run deletes or writes: options answer, and a mistyped one is refused.
+TEST_F(CleanerProgram, OptionsOtherThanTheDryRunTouchNothing)
+{
+    MakeClientFolder();
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string firstLine;
+    } cases[] = {
+        {{"--dry-rnu"}, 2, ""},
+        {{"--dry-run", "--help"}, 2, ""},
+        {{"--version"}, 0, std::string("cleaner ") + LUMARIN_VERSION},
+        {{"--help"}, 0, "cleaner                  the run the client starts: silent, exit code 1"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines;
+        EXPECT_EQ(c.exitCode, testsupport::RunProgram(cleanerCopy, c.args, env, lines))
+            << c.args.back();
+        EXPECT_EQ(c.firstLine, lines.empty() ? "" : lines.front()) << c.args.back();
+        EXPECT_TRUE(fs::exists(clientFolder / "cache" / "deep" / "pet.swf")) << c.args.back();
+        EXPECT_FALSE(fs::exists(install / "localinfor.ini")) << c.args.back();
+    }
+}
+
+// Without a client the dry run lists the whole client folder, the folder itself last, and
+// keeps it; the real run then deletes exactly that.
+TEST_F(CleanerProgram, DryRunListsTheClientFolder)
+{
+    MakeClientFolder();
+    std::set<std::string> expected = {"client:.\tclient-folder"};
+    for (const auto& entry : fs::recursive_directory_iterator(clientFolder))
+        expected.insert("client:" + entry.path().lexically_relative(clientFolder).string() +
+                        "\tclient-folder");
+    std::vector<std::string> lines;
+
+    EXPECT_EQ(0, testsupport::RunProgram(cleanerCopy, {"--dry-run"}, env, lines));
+
+    ASSERT_EQ(expected.size() + 1, lines.size());
+    EXPECT_EQ("client:.\tclient-folder", lines[lines.size() - 2]);
+    EXPECT_EQ(expected, std::set<std::string>(lines.begin(), lines.end() - 1));
+    EXPECT_EQ(0u, lines.back().find("usedspace="));
+    EXPECT_TRUE(fs::exists(clientFolder / "readonly.txt"));
+    EXPECT_FALSE(fs::exists(install / "localinfor.ini"));
+    EXPECT_EQ(1, RunCleaner());
+    EXPECT_FALSE(fs::exists(clientFolder));
 }
 
 TEST_F(CleanerProgram, RunningClientKeepsClientFolder)

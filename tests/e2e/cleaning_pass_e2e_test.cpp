@@ -1,7 +1,9 @@
 // The cleaning pass with the real cleaner while the substitute client publishes version 57.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,18 +38,36 @@ protected:
         WriteText(petsoc / fileName, xml + "</NormalRes></Config>\n");
     }
 
-    // Runs the cleaner while a client runs, publishing `version` unless it is empty.
-    void RunWithClient(const std::string& version = "57")
+    // Runs the cleaner with `args` while a client runs, publishing `version` unless it is
+    // empty; gives the cleaner's output lines.
+    std::vector<std::string> RunWithClient(const std::string& version = "57",
+                                           const std::vector<std::string>& args = {},
+                                           int exitCode = 1)
     {
         Child client;
-        std::vector<std::string> args;
+        std::vector<std::string> clientArgs, lines;
         if (!version.empty())
-            args = {"--version", version};
-        ASSERT_TRUE(client.Start(ProgramPath("Moravel2010IBeta-sim"), args));
-        ASSERT_EQ("ready", client.ReadLine());
-        EXPECT_EQ(1, testsupport::RunProgram(cleanerCopy, {}, env));
+            clientArgs = {"--version", version};
+        if (!client.Start(ProgramPath("Moravel2010IBeta-sim"), clientArgs) ||
+            client.ReadLine() != "ready") {
+            ADD_FAILURE() << "the substitute client did not start";
+            return lines;
+        }
+        EXPECT_EQ(exitCode, testsupport::RunProgram(cleanerCopy, args, env, lines));
         client.CloseInput();
         EXPECT_EQ(0, client.Wait());
+        return lines;
+    }
+
+    // Every file and folder below the installation, as "petsoc:" lines name them.
+    std::set<std::string> Tree() const
+    {
+        std::set<std::string> paths;
+        for (const auto& entry : fs::recursive_directory_iterator(install))
+            paths.insert(
+                "petsoc:" +
+                entry.path().lexically_relative(petsoc).make_preferred().string());
+        return paths;
     }
 
     testsupport::Environment env;
@@ -195,4 +215,61 @@ TEST_F(CleaningPass, LinkedConfigurationFolderIsRead)
 
     EXPECT_TRUE(fs::exists(scene / "s1" / "bg_0_0.jpg"));
     EXPECT_FALSE(fs::exists(scene / "s1" / "bg_0_1.jpg"));
+}
+
+// The published-version scenario, first as a dry run: it lists exactly what the real run
+// then deletes, with each deletion's reason, deletes nothing, leaves localinfor.ini alone,
+// and ends with the used space the real run then records.
+TEST_F(CleaningPass, DryRunListsWhatTheRunThenDeletes)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"},
+                                             {"CommunityMainFlash", "Flash/v2/main.swf"}});
+    WriteText(petsoc / "Data" / "sceneconfig" / "s1" / "Config.xml",
+              "<Config><SceneModel><Background cols=\"1\" rows=\"1\">"
+              "<Path value=\"Data/res/scene/s1/bg_\"/></Background></SceneModel></Config>");
+    WriteFile(scene / "s1" / "bg_0_0.jpg", 1500000);
+    WriteFile(scene / "s1" / "old.jpg", 1500000);
+    WriteFile(scene / "s2" / "deep" / "gone.jpg", 1500000);
+    WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"},
+                                             {"CommunityMainFlash", "Flash/v1/main.swf"},
+                                             {"LoadPanel", "Data/panel1"},
+                                             {"StaticRes", "Data/panel1"}});
+    WriteFile(petsoc / "Data" / "npc1" / "town" / "NpcList.xml", 1);
+    WriteFile(petsoc / "Data" / "npc1.zip", 1500000);
+    WriteFile(petsoc / "Flash" / "v1" / "main.swf", 1);
+    WriteFile(petsoc / "Flash" / "v1" / "main.zip", 1);
+    WriteFile(petsoc / "Data" / "panel1.zip", 1);  // named twice: listed once
+    WriteText(install / "localinfor.ini", "[app]\nversion=3\n");
+    const std::set<std::string> before = Tree();
+
+    std::vector<std::string> lines = RunWithClient("57", {"--dry-run"}, 0);
+    EXPECT_EQ(before, Tree());
+    EXPECT_EQ("[app]\nversion=3\n", ReadText(install / "localinfor.ini"));
+    ASSERT_FALSE(lines.empty());
+    const std::string usedSpace = lines.back();
+    lines.pop_back();
+
+    RunWithClient("57");
+    const std::set<std::string> after = Tree();
+    std::set<std::string> deleted, listed;
+    for (const std::string& path : before) {
+        if (!after.count(path))
+            deleted.insert(path);
+    }
+    for (const std::string& line : lines)
+        listed.insert(line.substr(0, line.find('\t')));
+    EXPECT_EQ(deleted, listed);
+    EXPECT_EQ(lines.size(), listed.size());
+    for (const char* expected : {"petsoc:Data/res/scene/s1/old.jpg\tscene-cache",
+                                 "petsoc:Data/npc1\tNPCConfigure",
+                                 "petsoc:Flash/v1/main.zip\tCommunityMainFlash",
+                                 "petsoc:Data/panel1.zip\tLoadPanel",
+                                 "petsoc:PetCommunityRes_56.xml\tPetSocResXML"}) {
+        const std::string line = fs::path(expected).make_preferred().string();
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line;
+    }
+    const std::string ini = ReadText(install / "localinfor.ini");
+    const std::string::size_type at = ini.find("usedspace=");
+    ASSERT_NE(std::string::npos, at) << ini;
+    EXPECT_EQ(usedSpace, ini.substr(at, ini.find_first_of("\r\n", at) - at));
 }

@@ -46,6 +46,10 @@ private:
 int RunProgram(const std::string& program, const std::vector<std::string>& args,
                const Environment& extra = {});
 
+// The same, also giving its output lines without their line ends (up to an empty one).
+int RunProgram(const std::string& program, const std::vector<std::string>& args,
+               const Environment& extra, std::vector<std::string>& lines);
+
 // The name (for an XML declaration) of the narrow text encoding the plug-in's bytes are in:
 // "UTF-8" on POSIX, "windows-<ANSI code page>" on Windows.
 std::string AnsiEncodingName();

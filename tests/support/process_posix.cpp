@@ -146,16 +146,6 @@ int Child::Wait()
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args,
-               const Environment& extra)
-{
-    Child child;
-    if (!child.Start(program, args, extra))
-        return -1;
-    child.CloseInput();
-    return child.Wait();
-}
-
 bool CopyProgram(const std::string& from, const std::string& to)
 {
     std::error_code error;

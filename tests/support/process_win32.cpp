@@ -188,16 +188,6 @@ int Child::Wait()
     return ok ? static_cast<int>(code) : -1;
 }
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args,
-               const Environment& extra)
-{
-    Child child;
-    if (!child.Start(program, args, extra))
-        return -1;
-    child.CloseInput();
-    return child.Wait();
-}
-
 bool CopyProgram(const std::string& from, const std::string& to)
 {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
