@@ -2,20 +2,56 @@
 
 #include <cstring>
 
+std::size_t PetInfoCache::SlotOf(std::uint64_t petId) const
+{
+    // Fibonacci hashing: the product's top bits spread ids that differ in any bits.
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = static_cast<std::size_t>((petId * 0x9E3779B97F4A7C15ULL) >> shift_);
+    while (slots_[at].record != kEmpty && slots_[at].petId != petId)
+        at = (at + 1) & mask;
+    return at;
+}
+
+void PetInfoCache::GrowIndex()
+{
+    const std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
+    slots_.assign(size, Slot{0, kEmpty});
+    shift_ = 64;
+    for (std::size_t bits = size; bits > 1; bits >>= 1)
+        --shift_;
+    for (std::uint32_t i = 0; i < records_.size(); ++i)
+        slots_[SlotOf(records_[i].petid)] = Slot{records_[i].petid, i};
+}
+
 void PetInfoCache::Store(const PetInfoList& list)
 {
     const PetInfo* record = list.records;
     for (std::uint16_t i = 0; i < list.count; ++i, ++record) {
-        // A new entry starts as zero bytes; the record's 136 bytes then replace it whole.
-        PetInfo& entry = records_.try_emplace(record->petid).first->second;
-        std::memcpy(&entry, record, sizeof entry);
+        if (2 * (records_.size() + 1) > slots_.size())
+            GrowIndex();
+        Slot& slot = slots_[SlotOf(record->petid)];
+        if (slot.record == kEmpty) {
+            slot = Slot{record->petid, static_cast<std::uint32_t>(records_.size())};
+            records_.emplace_back();
+        }
+        // The record's 136 bytes replace the entry whole.
+        std::memcpy(&records_[slot.record], record, sizeof(PetInfo));
     }
+}
+
+void PetInfoCache::Clear()
+{
+    std::vector<Slot>().swap(slots_);
+    std::vector<PetInfo>().swap(records_);
+    shift_ = 64;
 }
 
 const PetInfo* PetInfoCache::Find(std::uint64_t petId) const
 {
-    auto found = records_.find(petId);
-    return found == records_.end() ? nullptr : &found->second;
+    if (slots_.empty())
+        return nullptr;
+    const Slot& slot = slots_[SlotOf(petId)];
+    return slot.record == kEmpty ? nullptr : &records_[slot.record];
 }
 
 std::int32_t PetInfoCache::GetCachedPetInfo(std::uint64_t petId, PetInfo* out) const

@@ -1,9 +1,15 @@
 // PetInfoCache: the last record received for each pet id, kept until emptied. Records only
 // ever leave by copy, so entries can be replaced at any time.
+//
+// A flat table: the records lie by value in one array, in the order their ids first came,
+// and an open-addressing index (linear probing, at most half full) maps each id to its
+// record. A lookup reads one or two cache lines of the index, then the record; storing a
+// new pet allocates nothing but when one of the two arrays grows (doubling).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
+#include <vector>
 
 #include "plugin/service/lumarin.h"
 
@@ -11,12 +17,27 @@ class PetInfoCache {
 public:
     // Each of the block's records, in order, replaces (or creates) the entry of its petid.
     void Store(const PetInfoList& list);
-    void Clear() { records_.clear(); }
+    // Empties the cache and gives its memory back.
+    void Clear();
+    // The cached record of `petId`, valid until the next Store or Clear; null when none.
     const PetInfo* Find(std::uint64_t petId) const;
 
     std::int32_t GetCachedPetInfo(std::uint64_t petId, PetInfo* out) const;
     std::int32_t GetCachedPetInfoList(PetInfoList* list) const;
 
 private:
-    std::map<std::uint64_t, PetInfo> records_;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    struct Slot {
+        std::uint64_t petId;
+        std::uint32_t record;  // index into records_, or kEmpty
+    };
+
+    // The slot holding `petId`, or the empty slot where it would go. The index is not empty.
+    std::size_t SlotOf(std::uint64_t petId) const;
+    // Doubles the index (16 slots at first) and places every record again.
+    void GrowIndex();
+
+    std::vector<Slot> slots_;  // a power of two in size
+    unsigned shift_ = 64;      // 64 - log2(slots_.size())
+    std::vector<PetInfo> records_;
 };

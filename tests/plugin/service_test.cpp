@@ -1,6 +1,11 @@
 // The pet info service inside CLumarinPlugin, driven by the substitute host's components.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
 #include "plugin/framework/host_lookup.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
@@ -98,6 +103,34 @@ TEST_F(Service, LaterRecordOfAnIdReplacesTheEarlierWhole)
     PetInfo out;
     ASSERT_EQ(1, plugin_->GetCachedPetInfo(kPip, &out));
     EXPECT_EQ(0, std::memcmp(&out, &second, sizeof out));
+}
+
+// Thousands of pets, with ids alike in one half or the other, arrive in blocks while the
+// table grows; every one stays findable with its latest record, and absent ids miss.
+TEST_F(Service, ManyPetsStayFindableAsTheCacheGrows)
+{
+    std::vector<std::uint64_t> ids{0};
+    for (std::uint64_t i = 1; i <= 1500; ++i) {
+        ids.push_back(i << 32 | 7);
+        ids.push_back(std::uint64_t{7} << 32 | i);
+    }
+    std::map<std::uint64_t, PetInfo> latest;
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t first = round; first < ids.size(); first += 100) {
+            std::vector<PetInfo> records;
+            for (std::size_t i = first; i < std::min(first + 100, ids.size()); i += 1 + round)
+                records.push_back(latest[ids[i]] = PatternedPet(ids[i], (i + round) % 251));
+            ResultBlock block(records);
+            plugin_->OnResult(protocol_, block.List());
+        }
+    }
+    PetInfo out;
+    for (const auto& [id, record] : latest) {
+        ASSERT_EQ(1, plugin_->GetCachedPetInfo(id, &out)) << id;
+        ASSERT_EQ(0, std::memcmp(&out, &record, sizeof out)) << id;
+    }
+    for (std::uint64_t absent : {std::uint64_t{7}, std::uint64_t{1501} << 32 | 7, kPip})
+        EXPECT_FALSE(Cached(absent)) << absent;
 }
 
 TEST_F(Service, InitializeEmptiesTheCache)
