@@ -171,32 +171,61 @@ char* Put(char* out, const char* text, std::size_t size)
 }
 }  // namespace
 
-const char* ASOBase::GetXML()
+namespace {
+constexpr char kPropertyOpen[] = "<property id='", kPropertyMiddle[] = "'>",
+               kPropertyClose[] = "</property>";
+constexpr std::size_t kPropertyFixed =
+    sizeof kPropertyOpen + sizeof kPropertyMiddle + sizeof kPropertyClose - 3;
+}  // namespace
+
+std::size_t ASOBase::XMLSize() const
 {
-    static const char kOpen[] = "<property id='", kMiddle[] = "'>", kClose[] = "</property>";
-    constexpr std::size_t kFixed = sizeof kOpen + sizeof kMiddle + sizeof kClose - 3;
     std::size_t size = 2 * kind_.size() + 5 + value_.size();
     for (const Property& property : properties_)
-        size += kFixed + property.id.length + property.encoded.length;
-    // Written in one pass into a string of the exact size.
-    std::string xml(size, '\0');
-    char* out = &xml[0];
+        size += kPropertyFixed + property.id.length + property.encoded.length;
+    return size;
+}
+
+void ASOBase::WriteXML(char* out) const
+{
     out = Put(out, "<", 1);
     out = Put(out, kind_.data(), kind_.size());
     out = Put(out, ">", 1);
     out = Put(out, value_.data(), value_.size());
     for (const Property& property : properties_) {
-        out = Put(out, kOpen, sizeof kOpen - 1);
+        out = Put(out, kPropertyOpen, sizeof kPropertyOpen - 1);
         out = Put(out, text_.data() + property.id.offset, property.id.length);
-        out = Put(out, kMiddle, sizeof kMiddle - 1);
+        out = Put(out, kPropertyMiddle, sizeof kPropertyMiddle - 1);
         out = Put(out, text_.data() + property.encoded.offset, property.encoded.length);
-        out = Put(out, kClose, sizeof kClose - 1);
+        out = Put(out, kPropertyClose, sizeof kPropertyClose - 1);
     }
     out = Put(out, "</", 2);
     out = Put(out, kind_.data(), kind_.size());
     Put(out, ">", 1);
+}
+
+const char* ASOBase::GetXML()
+{
+    // Written in one pass into a string of the exact size.
+    std::string xml(XMLSize(), '\0');
+    WriteXML(&xml[0]);
     xml_.swap(xml);
     return xml_.c_str();
+}
+
+void ASOBase::AppendXML(std::string& out) const
+{
+    const std::size_t start = out.size();
+    out.resize(start + XMLSize());
+    WriteXML(&out[start]);
+}
+
+void ASOBase::Clear()
+{
+    properties_.clear();
+    text_.clear();
+    unused_ = 0;
+    value_.clear();
 }
 
 void ASOBase::SetProperty(const char* id, std::uint64_t value)
@@ -321,18 +350,38 @@ void ASOBase::SetValue(IASObject* child)
     value_ = child ? child->GetXML() : "<null/>";
 }
 
-std::string lumarin::MakeInvokeXML(const char* name, const char* arguments)
+namespace {
+constexpr char kInvokeHead[] = "<invoke name='", kInvokeMiddle[] = "'  returntype='xml'><arguments>",
+               kInvokeTail[] = "</arguments></invoke>";
+
+// The request up to its arguments, with room reserved for `argumentsSize` more bytes.
+std::string InvokeHead(const char* name, std::size_t argumentsSize)
 {
-    static const char kHead[] = "<invoke name='", kMiddle[] = "'  returntype='xml'><arguments>",
-                      kTail[] = "</arguments></invoke>";
     if (!name)
         name = "";
+    const std::size_t nameSize = std::strlen(name);
+    std::string text;
+    text.reserve(sizeof kInvokeHead + nameSize + sizeof kInvokeMiddle + argumentsSize +
+                 sizeof kInvokeTail);
+    text.append(kInvokeHead).append(name, nameSize).append(kInvokeMiddle);
+    return text;
+}
+}  // namespace
+
+std::string lumarin::MakeInvokeXML(const char* name, const char* arguments)
+{
     if (!arguments)
         arguments = "";
-    const std::size_t nameSize = std::strlen(name), argumentsSize = std::strlen(arguments);
-    std::string text;
-    text.reserve(sizeof kHead + nameSize + sizeof kMiddle + argumentsSize + sizeof kTail);
-    text.append(kHead).append(name, nameSize).append(kMiddle);
-    text.append(arguments, argumentsSize).append(kTail);
+    const std::size_t argumentsSize = std::strlen(arguments);
+    std::string text = InvokeHead(name, argumentsSize);
+    text.append(arguments, argumentsSize).append(kInvokeTail);
+    return text;
+}
+
+std::string lumarin::MakeInvokeXML(const char* name, const ASOBase& argument)
+{
+    std::string text = InvokeHead(name, argument.XMLSize());
+    argument.AppendXML(text);
+    text.append(kInvokeTail);
     return text;
 }

@@ -59,6 +59,13 @@ public:
     void SetValue(const char* text) override;
     void SetValue(IASObject* child) override;
 
+    // Forgets the value and every property, keeping the memory for the next use.
+    void Clear();
+    // Appends the element's XML (what GetXML gives) to `out`, growing it once.
+    void AppendXML(std::string& out) const;
+    // Bytes of that XML.
+    std::size_t XMLSize() const;
+
 private:
     // id -> encoded value: an ordered map, one entry per id, in byte order of the ids. The
     // entries sit in a sorted vector and their texts back to back in `text_` (a pet object
@@ -73,6 +80,8 @@ private:
     };
     // Keeps only the texts in use in `text_`.
     void Compact();
+    // Writes the XML at `out`, which has XMLSize() bytes of room.
+    void WriteXML(char* out) const;
 
     std::vector<Property> properties_;
     std::string text_;
@@ -86,5 +95,7 @@ namespace lumarin {
 
 // The request text that calls `name` in a movie with the encoded arguments.
 std::string MakeInvokeXML(const char* name, const char* arguments);
+// The same with one argument, `argument`'s XML, written straight into the request.
+std::string MakeInvokeXML(const char* name, const ASOBase& argument);
 
 }  // namespace lumarin

@@ -83,13 +83,16 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
         object.SetProperty("petclass", hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId),
                                                                       record->petLevel));
     object.SetProperty("petgender", lumarin::Gender(petId));
-    object.SetProperty("petname", lumarin::NameText(record->petname).c_str());
-    object.SetProperty("kivname", lumarin::NameText(record->kivname).c_str());
+    char petName[sizeof record->petname + 1], kivName[sizeof record->kivname + 1];
+    object.SetProperty("petname", lumarin::NameCString(record->petname, petName));
+    object.SetProperty("kivname", lumarin::NameCString(record->kivname, kivName));
     object.SetProperty("petLevel", static_cast<std::int32_t>(record->petLevel));
     object.SetProperty("vipFlag", static_cast<std::int32_t>(record->vipFlag));
     object.SetProperty("avatarVersion", static_cast<std::int32_t>(record->avatarVersion));
     object.SetProperty("avatarnum", static_cast<std::int32_t>(record->avatarnum));
-    object.SetProperty("avatardata", lumarin::FormatAvatarData(*record).c_str());
+    char avatarData[lumarin::kAvatarDataCapacity];
+    lumarin::WriteAvatarData(*record, avatarData);
+    object.SetProperty("avatardata", avatarData);
     object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
     std::string titleName, titleColor;
     if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
@@ -102,9 +105,9 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
 {
-    ASOBase object("object");
-    FillPetInfoObject(object, &record);
-    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object.GetXML());
+    petObject_.Clear();
+    FillPetInfoObject(petObject_, &record);
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", petObject_);
 }
 
 void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)

@@ -31,4 +31,7 @@ private:
     void HandleGetPetInfo(std::uint32_t caller, IFlashCallRecord* call);
     void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
     void Send(IFlashAPICenter& center, std::string request);
+
+    // The pet object, emptied and filled again for each record: its memory is kept.
+    ASOBase petObject_{"object"};
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_lookup.h"
@@ -31,18 +32,21 @@ bool NeedsEscape(char c)
            static_cast<unsigned char>(c) >= 0x80;
 }
 
-void AppendEscaped(std::string& out, const std::string& text)
+void AppendEscaped(std::string& out, std::string_view text)
 {
     if (std::none_of(text.begin(), text.end(), NeedsEscape)) {
-        out += text;
+        out.append(text.data(), text.size());
         return;
     }
+    // A name field may end without its NUL: AnsiCharLength reads a copy that has one.
+    const std::string terminated(text);
     for (std::size_t i = 0; i < text.size();) {
         char c = text[i];
-        std::size_t length =
-            static_cast<unsigned char>(c) >= 0x80 ? lumarin::AnsiCharLength(text.c_str() + i) : 1;
+        std::size_t length = static_cast<unsigned char>(c) >= 0x80
+                                 ? lumarin::AnsiCharLength(terminated.c_str() + i)
+                                 : 1;
         if (length > 1) {
-            out.append(text, i, length);
+            out.append(text.data() + i, std::min(length, text.size() - i));
         } else if (c == '\\' || c == '\'') {
             out += '\\';
             out += c;
@@ -59,27 +63,41 @@ void AppendEscaped(std::string& out, const std::string& text)
     }
 }
 
-void AppendField(std::string& out, const char* name, const std::string& value)
+void AppendField(std::string& out, const char* name, std::string_view value)
 {
     if (out.size() > 1)
-        out += kSeparator;
-    out += name;
-    out += ":'";
+        out.append(kSeparator, sizeof kSeparator - 1);
+    out.append(name).append(":'", 2);
     AppendEscaped(out, value);
     out += '\'';
 }
 
+// The decimal text of `value`, in a buffer of its own: no allocation.
 template <class T>
-std::string Decimal(T value)
-{
+struct Decimal {
+    explicit Decimal(T value) : end(std::to_chars(text, text + sizeof text, value).ptr) {}
+    operator std::string_view() const
+    {
+        return std::string_view(text, static_cast<std::size_t>(end - text));
+    }
     char text[24];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
+    char* end;
+};
 
 struct FreeBstr {
     void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
 using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
+
+// Looks at every unit without stopping early, so the compiler makes it vector code.
+bool HasLineSeparators(BSTR text)
+{
+    const UINT length = SysStringLen(text);
+    bool found = false;
+    for (UINT i = 0; i < length; ++i)
+        found |= (text[i] & 0xFFFE) == 0x2028;
+    return found;
+}
 
 // The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
 // "\u2029"; null when memory runs out.
@@ -202,18 +220,21 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
     AppendField(text, "kivnumber", Decimal(static_cast<std::uint32_t>(petId)));
     AppendField(text, "petclass", Decimal(petClass));
     AppendField(text, "petgender", Decimal(lumarin::Gender(petId)));
-    AppendField(text, "petname", lumarin::NameText(record->petname));
-    AppendField(text, "kivname", lumarin::NameText(record->kivname));
+    AppendField(text, "petname", lumarin::NameView(record->petname));
+    AppendField(text, "kivname", lumarin::NameView(record->kivname));
     AppendField(text, "petLevel", Decimal(static_cast<unsigned>(record->petLevel)));
     AppendField(text, "vipFlag", Decimal(static_cast<int>(record->vipFlag)));
     AppendField(text, "avatarVersion",
                 Decimal(static_cast<unsigned>(record->avatarVersion)));
     AppendField(text, "avatarnum", Decimal(static_cast<unsigned>(record->avatarnum)));
-    AppendField(text, "avatardata", lumarin::FormatAvatarData(*record));
+    char avatarData[lumarin::kAvatarDataCapacity];
+    AppendField(text, "avatardata",
+                std::string_view(avatarData, lumarin::WriteAvatarData(*record, avatarData)));
     AppendField(text, "titleid", Decimal(static_cast<unsigned>(record->titleid)));
     AppendField(text, "titlename", titleName);
     AppendField(text, "titlecolor", titleColor);
-    return text + "}";
+    text += '}';
+    return text;
 }
 
 void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
@@ -242,9 +263,10 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
         const PetInfo* record = list->records;
         for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
             // Both texts are freed however the call ends, running out of memory included.
-            OwnedBstr converted(
+            OwnedBstr text(
                 lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread));
-            OwnedBstr text(converted ? EscapeLineSeparators(converted.get()) : nullptr);
+            if (text && HasLineSeparators(text.get()))
+                text.reset(EscapeLineSeparators(text.get()));
             if (!text)
                 return;  // a failed conversion ends this delivery
             VARIANT argument;

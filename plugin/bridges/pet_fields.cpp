@@ -38,20 +38,27 @@ std::int64_t LeadingInt64(const char* text)
 
 }  // namespace
 
-std::string FormatAvatarData(const PetInfo& record)
+std::size_t WriteAvatarData(const PetInfo& record, char (&out)[kAvatarDataCapacity])
 {
     constexpr std::size_t kSlots = sizeof record.avatarItems / sizeof record.avatarItems[0];
-    std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
-    std::string text;
+    const std::size_t count = record.avatarnum < kSlots ? record.avatarnum : kSlots;
+    char* at = out;
+    char* const end = out + kAvatarDataCapacity - 1;
     for (std::size_t i = 0; i < count; ++i) {
         const AvatarItem& avatar = record.avatarItems[i];
-        char code[8], number[8];  // "%d.%u#": at most "-128.65535#"
-        char* codeEnd = std::to_chars(code, code + sizeof code, int{avatar.code}).ptr;
-        char* numberEnd =
-            std::to_chars(number, number + sizeof number, unsigned{avatar.number}).ptr;
-        text.append(code, codeEnd).append(1, '.').append(number, numberEnd).append(1, '#');
+        at = std::to_chars(at, end, int{avatar.code}).ptr;
+        *at++ = '.';
+        at = std::to_chars(at, end, unsigned{avatar.number}).ptr;
+        *at++ = '#';
     }
-    return text;
+    *at = '\0';
+    return static_cast<std::size_t>(at - out);
+}
+
+std::string FormatAvatarData(const PetInfo& record)
+{
+    char text[kAvatarDataCapacity];
+    return std::string(text, WriteAvatarData(record, text));
 }
 
 void ParsePetIdList(const char* text, PetIdList& list)

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "plugin/service/lumarin.h"
 
@@ -23,15 +24,34 @@ inline std::int32_t Gender(std::uint64_t petId)
 
 // A name field's text: up to its NUL, at most the field's 17 bytes.
 template <std::size_t N>
-std::string NameText(const char (&field)[N])
+std::string_view NameView(const char (&field)[N])
 {
     std::size_t length = 0;
     while (length < N && field[length])
         ++length;
-    return std::string(field, length);
+    return std::string_view(field, length);
+}
+template <std::size_t N>
+std::string NameText(const char (&field)[N])
+{
+    return std::string(NameView(field));
+}
+// The same, NUL-terminated in the caller's `buffer`: no allocation.
+template <std::size_t N>
+const char* NameCString(const char (&field)[N], char (&buffer)[N + 1])
+{
+    const std::string_view name = NameView(field);
+    name.copy(buffer, name.size());
+    buffer[name.size()] = '\0';
+    return buffer;
 }
 
-// "%d.%u#" for each avatar item in use (at most the record's 20), concatenated.
+// Room for the longest avatar text, 20 items of "-128.65535#", and its NUL.
+constexpr std::size_t kAvatarDataCapacity = 20 * 11 + 1;
+// "%d.%u#" for each avatar item in use (at most the record's 20), concatenated: written
+// NUL-terminated into `out`; gives its length.
+std::size_t WriteAvatarData(const PetInfo& record, char (&out)[kAvatarDataCapacity]);
+// The same as a string.
 std::string FormatAvatarData(const PetInfo& record);
 
 // Fills `list` from decimal ids separated by commas (runs of commas count as one), at most

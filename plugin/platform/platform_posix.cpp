@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
@@ -78,46 +79,111 @@ namespace lumarin {
 
 namespace {
 
-// Converts all of `in`; a sequence the source encoding rejects becomes `replacement` and
-// conversion goes on after its first unit. False when iconv is unavailable.
-bool Convert(const char* to, const char* from, const char* in, std::size_t inBytes,
-             std::size_t unit, const std::string& replacement, std::string& out)
+// An iconv converter for one direction, opened once and reset before each conversion:
+// opening one costs far more than converting a pet's whole text. Calls come from one
+// thread; the lock only keeps a second one from sharing the converter's state.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (cd_ != kFailed)
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts all of `in`; a sequence the source encoding rejects becomes `replacement` and
+    // conversion goes on after its first unit. False when iconv is unavailable.
+    bool Convert(const char* in, std::size_t inBytes, std::size_t unit,
+                 const std::string& replacement, std::string& out);
+
+private:
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_;
+    std::mutex mutex_;
+};
+
+bool Converter::Convert(const char* in, std::size_t inBytes, std::size_t unit,
+                        const std::string& replacement, std::string& out)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    // Closed however the conversion ends, running out of memory included.
-    std::unique_ptr<void, int (*)(iconv_t)> closer(cd, iconv_close);
     out.clear();
-    std::vector<char> buffer(inBytes * 3 + 16);
+    if (cd_ == kFailed)
+        return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    out.resize(2 * inBytes + replacement.size() + 16);
+    std::size_t used = 0;
     char* source = const_cast<char*>(in);
     while (inBytes > 0) {
-        char* target = buffer.data();
-        std::size_t room = buffer.size();
-        std::size_t done = iconv(cd, &source, &inBytes, &target, &room);
-        out.append(buffer.data(), static_cast<std::size_t>(target - buffer.data()));
+        char* target = &out[used];
+        std::size_t room = out.size() - used;
+        std::size_t done = iconv(cd_, &source, &inBytes, &target, &room);
+        used = static_cast<std::size_t>(target - out.data());
         if (done != static_cast<std::size_t>(-1))
             break;
-        if (errno == E2BIG)
+        if (errno == E2BIG || room < replacement.size()) {
+            out.resize(2 * out.size());
             continue;
-        out += replacement;  // EILSEQ or a sequence cut off at the end
+        }
+        out.replace(used, replacement.size(), replacement);  // EILSEQ or a cut-off sequence
+        used += replacement.size();
         std::size_t skip = inBytes < unit ? inBytes : unit;
         source += skip;
         inBytes -= skip;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
+    out.resize(used);
     return true;
+}
+
+Converter& Utf8ToUtf16()
+{
+    static Converter converter("UTF-16LE", "UTF-8");
+    return converter;
+}
+
+Converter& Utf16ToUtf8()
+{
+    static Converter converter("UTF-8", "UTF-16LE");
+    return converter;
 }
 
 const std::string kUtf16Replacement("\xFD\xFF", 2);  // U+FFFD, little-endian
 const std::string kUtf8Replacement("\xEF\xBF\xBD");
 
+// Whole-text loops without an early exit, which the compiler turns into vector code.
+bool IsAscii(const char* text, std::size_t size)
+{
+    unsigned char bits = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        bits |= static_cast<unsigned char>(text[i]);
+    return bits < 0x80;
+}
+
+bool IsAscii(const OLECHAR* text, std::size_t length)
+{
+    OLECHAR bits = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        bits |= text[i];
+    return bits < 0x80;
+}
+
 }  // namespace
 
+// ASCII, the usual case, is widened and narrowed directly; the rest goes through iconv.
 BSTR Utf8ToBstr(const std::string& text)
 {
+    if (IsAscii(text.data(), text.size())) {
+        BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+        if (!wide)
+            return nullptr;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            wide[i] = static_cast<unsigned char>(text[i]);
+        return wide;
+    }
     std::string utf16;
-    if (!Convert("UTF-16LE", "UTF-8", text.data(), text.size(), 1, kUtf16Replacement, utf16))
+    if (!Utf8ToUtf16().Convert(text.data(), text.size(), 1, kUtf16Replacement, utf16))
         return nullptr;
     return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(utf16.data()),
                              static_cast<UINT>(utf16.size() / sizeof(OLECHAR)));
@@ -128,9 +194,15 @@ bool BstrToUtf8(BSTR text, std::string& out)
     out.clear();
     if (!text)
         return true;
-    return Convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text),
-                   SysStringLen(text) * sizeof(OLECHAR), sizeof(OLECHAR), kUtf8Replacement,
-                   out);
+    const UINT length = SysStringLen(text);
+    if (IsAscii(text, length)) {
+        out.resize(length);
+        for (UINT i = 0; i < length; ++i)
+            out[i] = static_cast<char>(text[i]);
+        return true;
+    }
+    return Utf16ToUtf8().Convert(reinterpret_cast<const char*>(text), length * sizeof(OLECHAR),
+                                 sizeof(OLECHAR), kUtf8Replacement, out);
 }
 
 BSTR AnsiToBstr(const std::string& text, CodePage)

@@ -2,6 +2,7 @@
 // browser engines: movie and page calls in, callbacks out.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "plugin/framework/host_lookup.h"
@@ -11,6 +12,7 @@
 #include "tests/plugin/example_pet.h"
 #include "tests/plugin/fake_log_platform.h"
 #include "tests/plugin/pet_records.h"
+#include "tests/support/process.h"
 
 using simhost::HostOptions;
 using simhost::PageValue;
@@ -244,6 +246,25 @@ TEST_F(Bridges, PageTextEscapesEveryValue)
     page.Init(&host_->root);
     std::string text = page.FormatPetInfoScript(&pet);
     EXPECT_NE(text.find(",petname:'O\\'Ne\\\\il<\\/b>\\r\\n'\t"), std::string::npos) << text;
+    page.Uninit();
+}
+
+// U+2028 and U+2029 end a script line: a page receives them escaped (they can only come
+// from a UTF-8 narrow text).
+TEST_F(Bridges, PageTextEscapesLineSeparators)
+{
+    if (testsupport::AnsiEncodingName() != "UTF-8")
+        GTEST_SKIP() << "the narrow text is " << testsupport::AnsiEncodingName();
+    Start();
+    PetInfo pet = ExamplePet();
+    std::strcpy(pet.petname, "a\xE2\x80\xA8" "b\xE2\x80\xA9");
+    CLumarinJSAPI page;
+    page.Init(&host_->root);
+    ResultBlock block({pet});
+    page.OnPetInfoResult(1, block.List());
+    ASSERT_FALSE(host_->browserEngine.calls.empty());
+    const std::string& text = host_->browserEngine.calls.back().argument;
+    EXPECT_NE(text.find("petname:'a\\u2028b\\u2029'"), std::string::npos) << text;
     page.Uninit();
 }
 
