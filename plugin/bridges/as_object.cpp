@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <typeinfo>
 
 namespace {
 
@@ -100,6 +102,10 @@ public:
         buffer_[size_] = '\0';
         return buffer_;
     }
+    std::string_view view() const
+    {
+        return spilled_ ? std::string_view(heap_) : std::string_view(buffer_, size_);
+    }
 
 private:
     char buffer_[256];
@@ -112,7 +118,9 @@ private:
 // its content. Only its XML is ever read.
 class TemporaryValue final : public IASObject {
 public:
-    explicit TemporaryValue(const char* kind) : kind_(kind), kindLength_(std::strlen(kind))
+    // `kind` is "string" or "number".
+    template <std::size_t N>
+    explicit TemporaryValue(const char (&kind)[N]) : kind_(kind), kindLength_(N - 1)
     {
         xml_.append("<", 1);
         xml_.append(kind_, kindLength_);
@@ -127,6 +135,7 @@ public:
     }
 
     const char* GetXML() override { return xml_.c_str(); }
+    std::string_view View() const { return xml_.view(); }
     void SetProperty(const char*, std::uint64_t) override {}
     void SetProperty(const char*, float) override {}
     void SetProperty(const char*, std::int32_t) override {}
@@ -149,15 +158,13 @@ private:
     SmallText xml_;
 };
 
-// The typed forms hand their temporary to the child form through the table, so a class
-// that replaces the child form sees every property write.
-void SetTemporary(IASObject& parent, const char* id, const char* kind, const std::string& content)
-{
-    TemporaryValue temporary(kind);
-    temporary.Content().append(content.data(), content.size());
-    temporary.Close();
-    parent.SetProperty(id, static_cast<IASObject*>(&temporary));
-}
+// Decimal text of an integer, for the typed forms.
+template <class T>
+struct DecimalText {
+    explicit DecimalText(T value) : end(std::to_chars(text, text + sizeof text, value).ptr) {}
+    char text[24];
+    char* end;
+};
 
 }  // namespace
 
@@ -181,8 +188,10 @@ constexpr std::size_t kPropertyFixed =
 std::size_t ASOBase::XMLSize() const
 {
     std::size_t size = 2 * kind_.size() + 5 + value_.size();
-    for (const Property& property : properties_)
-        size += kPropertyFixed + property.id.length + property.encoded.length;
+    for (const Property& property : properties_) {
+        if (property.set)
+            size += kPropertyFixed + property.id.size() + property.encoded.size();
+    }
     return size;
 }
 
@@ -193,10 +202,12 @@ void ASOBase::WriteXML(char* out) const
     out = Put(out, ">", 1);
     out = Put(out, value_.data(), value_.size());
     for (const Property& property : properties_) {
+        if (!property.set)
+            continue;
         out = Put(out, kPropertyOpen, sizeof kPropertyOpen - 1);
-        out = Put(out, text_.data() + property.id.offset, property.id.length);
+        out = Put(out, property.id.data(), property.id.size());
         out = Put(out, kPropertyMiddle, sizeof kPropertyMiddle - 1);
-        out = Put(out, text_.data() + property.encoded.offset, property.encoded.length);
+        out = Put(out, property.encoded.data(), property.encoded.size());
         out = Put(out, kPropertyClose, sizeof kPropertyClose - 1);
     }
     out = Put(out, "</", 2);
@@ -222,91 +233,125 @@ void ASOBase::AppendXML(std::string& out) const
 
 void ASOBase::Clear()
 {
-    properties_.clear();
-    text_.clear();
-    unused_ = 0;
+    for (Property& property : properties_)
+        property.set = false;
     value_.clear();
+    sets_ = 0;
 }
+
+// The typed forms make their element in a temporary. In a class derived from ASOBase they
+// hand it to the child form through the table, so that a class replacing the child form
+// sees every property write; a plain ASOBase takes the element straight in.
+template <std::size_t N, class Fill>
+void ASOBase::SetTyped(const char* id, const char (&kind)[N], const Fill& fill)
+{
+    TemporaryValue temporary(kind);
+    fill(temporary.Content());
+    temporary.Close();
+    if (typeid(*this) != typeid(ASOBase))
+        SetProperty(id, static_cast<IASObject*>(&temporary));
+    else
+        Set(id, temporary.View());
+}
+
+namespace {
+template <class T>
+auto DecimalFill(T value)
+{
+    return [digits = DecimalText<T>(value)](SmallText& out) {
+        out.append(digits.text, static_cast<std::size_t>(digits.end - digits.text));
+    };
+}
+}  // namespace
 
 void ASOBase::SetProperty(const char* id, std::uint64_t value)
 {
-    SetTemporary(*this, id, "string", Decimal(value));
+    SetTyped(id, "string", DecimalFill(value));
 }
 
 void ASOBase::SetProperty(const char* id, float value)
 {
-    SetTemporary(*this, id, "number", FixedPoint(value));
+    const std::string text = FixedPoint(value);
+    SetTyped(id, "number", [&text](SmallText& out) { out.append(text.data(), text.size()); });
 }
 
 void ASOBase::SetProperty(const char* id, std::int32_t value)
 {
-    SetTemporary(*this, id, "number", Decimal(value));
+    SetTyped(id, "number", DecimalFill(value));
 }
 
 void ASOBase::SetProperty(const char* id, std::uint32_t value)
 {
-    SetTemporary(*this, id, "number", Decimal(value));
+    SetTyped(id, "number", DecimalFill(value));
 }
 
 void ASOBase::SetProperty(const char* id, ASLong value)
 {
-    SetTemporary(*this, id, "number", Decimal(static_cast<std::int32_t>(value)));
+    SetTyped(id, "number", DecimalFill(static_cast<std::int32_t>(value)));
 }
 
 void ASOBase::SetProperty(const char* id, const char* text)
 {
-    TemporaryValue temporary("string");
-    AppendCData(temporary.Content(), text);
-    temporary.Close();
-    SetProperty(id, static_cast<IASObject*>(&temporary));
+    SetTyped(id, "string", [text](SmallText& out) { AppendCData(out, text); });
 }
 
 void ASOBase::SetProperty(const char* id, IASObject* child)
 {
-    if (!id || !child)
-        return;
-    const char* xml = child->GetXML();
-    const std::size_t idLength = std::strlen(id), length = std::strlen(xml);
-    if (properties_.capacity() == 0) {
-        properties_.reserve(16);  // a pet object's 14 entries without regrowth
-        text_.reserve(1024);
-    }
-    // Byte order of the ids, bytes compared as unsigned values.
-    auto before = [this, idLength, id](const Property& property, const char*) {
-        const int order = std::memcmp(text_.data() + property.id.offset, id,
-                                      std::min(property.id.length, idLength));
-        return order < 0 || (order == 0 && property.id.length < idLength);
-    };
-    auto at = std::lower_bound(properties_.begin(), properties_.end(), id, before);
-    const Span encoded{text_.size(), length};
-    text_.append(xml, length);
-    if (at != properties_.end() && at->id.length == idLength &&
-        std::memcmp(text_.data() + at->id.offset, id, idLength) == 0) {
-        // The replaced text lies unused in `text_`, until there is more unused than used.
-        unused_ += at->encoded.length;
-        at->encoded = encoded;
-        if (unused_ > text_.size() - unused_)
-            Compact();
-        return;
-    }
-    const Span name{text_.size(), idLength};
-    text_.append(id, idLength);
-    properties_.insert(at, Property{name, encoded});
+    if (child)
+        Set(id, child->GetXML());
 }
 
-void ASOBase::Compact()
+void ASOBase::Set(const char* id, std::string_view xml)
 {
-    std::string live;
-    live.reserve(text_.size() - unused_);
-    for (Property& property : properties_) {
-        for (Span* span : {&property.id, &property.encoded}) {
-            const std::size_t offset = live.size();
-            live.append(text_, span->offset, span->length);
-            span->offset = offset;
-        }
+    if (!id)
+        return;
+    Property& entry = EntryOf(id);
+    entry.encoded.assign(xml.data(), xml.size());
+    entry.set = true;
+}
+
+namespace {
+// Whether the C text `b` holds the bytes of `a`; compared in line, as ids are short.
+bool SameText(const std::string& a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
     }
-    text_.swap(live);
-    unused_ = 0;
+    return b[i] == '\0';
+}
+}  // namespace
+
+ASOBase::Property& ASOBase::EntryOf(const char* id)
+{
+    // Callers set the same ids from the same texts, in the same order, again and again (a
+    // pet object per record): the entry the same set found last time is tried first.
+    const std::size_t turn = sets_++;
+    if (turn < replay_.size()) {
+        Property& expected = properties_[replay_[turn]];
+        if (expected.lastId == id && SameText(expected.id, id))
+            return expected;
+    }
+    const std::size_t idLength = std::strlen(id);
+    if (properties_.empty())
+        properties_.reserve(16);  // a pet object's 14 entries without regrowth
+    // Byte order of the ids (std::string compares bytes as unsigned values).
+    const std::string_view wanted(id, idLength);
+    auto at = std::lower_bound(
+        properties_.begin(), properties_.end(), wanted,
+        [](const Property& property, std::string_view key) { return property.id < key; });
+    if (at == properties_.end() || at->id != wanted) {
+        at = properties_.insert(at, Property{std::string(wanted), std::string(), false, nullptr});
+        replay_.clear();  // the entries moved: learnt again from the next round
+        sets_ = kNoReplay;
+    }
+    at->lastId = id;
+    if (turn < replay_.size())
+        replay_[turn] = static_cast<std::size_t>(at - properties_.begin());
+    else if (turn == replay_.size() && turn < properties_.size())  // one round at most
+        replay_.push_back(static_cast<std::size_t>(at - properties_.begin()));
+    return *at;
 }
 
 void ASOBase::SetValue(std::int64_t value)

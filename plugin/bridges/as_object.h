@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The second signed 32-bit overload of SetProperty and SetValue.
@@ -59,7 +60,8 @@ public:
     void SetValue(const char* text) override;
     void SetValue(IASObject* child) override;
 
-    // Forgets the value and every property, keeping the memory for the next use.
+    // Forgets the value and every property. Their memory is kept for the next use: setting
+    // the same ids again (a pet object for each record) allocates nothing.
     void Clear();
     // Appends the element's XML (what GetXML gives) to `out`, growing it once.
     void AppendXML(std::string& out) const;
@@ -67,25 +69,31 @@ public:
     std::size_t XMLSize() const;
 
 private:
-    // id -> encoded value: an ordered map, one entry per id, in byte order of the ids. The
-    // entries sit in a sorted vector and their texts back to back in `text_` (a pet object
-    // has 14 entries, each set once): setting a property costs no allocation of its own.
-    struct Span {
-        std::size_t offset;  // in `text_`
-        std::size_t length;
-    };
+    // id -> encoded value: an ordered map, one entry per id, in byte order of the ids, kept
+    // as a sorted vector. A replaced value reuses its text's memory; a cleared entry keeps
+    // its slot, unset, until its id is set again.
     struct Property {
-        Span id;
-        Span encoded;
+        std::string id;
+        std::string encoded;
+        bool set = false;
+        const char* lastId = nullptr;  // the caller's text it was last set by, checked first
     };
-    // Keeps only the texts in use in `text_`.
-    void Compact();
+    // The entry of `id`, made (unset) when there is none.
+    Property& EntryOf(const char* id);
+    // Sets `id` to the element `xml`.
+    void Set(const char* id, std::string_view xml);
+    // Sets `id` to a `kind` element ("string" or "number") whose content `fill` appends.
+    template <std::size_t N, class Fill>
+    void SetTyped(const char* id, const char (&kind)[N], const Fill& fill);
     // Writes the XML at `out`, which has XMLSize() bytes of room.
     void WriteXML(char* out) const;
 
     std::vector<Property> properties_;
-    std::string text_;
-    std::size_t unused_ = 0;  // bytes of replaced texts in `text_`
+    // The entries found by the sets since Clear, in turn: the next round is tried against
+    // them first. kNoReplay stops the learning until the next Clear.
+    static constexpr std::size_t kNoReplay = static_cast<std::size_t>(-1) / 2;
+    std::vector<std::size_t> replay_;
+    std::size_t sets_ = 0;
     std::string value_;
     std::string kind_;
     std::string xml_;

@@ -34,7 +34,10 @@ bool NeedsEscape(char c)
 
 void AppendEscaped(std::string& out, std::string_view text)
 {
-    if (std::none_of(text.begin(), text.end(), NeedsEscape)) {
+    bool needed = false;  // every byte looked at, no early exit: the compiler vectorises it
+    for (char c : text)
+        needed |= NeedsEscape(c);
+    if (!needed) {
         out.append(text.data(), text.size());
         return;
     }
@@ -63,11 +66,21 @@ void AppendEscaped(std::string& out, std::string_view text)
     }
 }
 
-void AppendField(std::string& out, const char* name, std::string_view value)
+// The separator, the name and ":'" go in with one append (the sizes are known here).
+template <std::size_t N>
+void AppendField(std::string& out, const char (&name)[N], std::string_view value)
 {
-    if (out.size() > 1)
-        out.append(kSeparator, sizeof kSeparator - 1);
-    out.append(name).append(":'", 2);
+    char head[sizeof kSeparator + N + 1];
+    char* at = head;
+    if (out.size() > 1) {
+        std::memcpy(at, kSeparator, sizeof kSeparator - 1);
+        at += sizeof kSeparator - 1;
+    }
+    std::memcpy(at, name, N - 1);
+    at += N - 1;
+    *at++ = ':';
+    *at++ = '\'';
+    out.append(head, static_cast<std::size_t>(at - head));
     AppendEscaped(out, value);
     out += '\'';
 }

@@ -3,6 +3,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "plugin/bridges/as_object.h"
 
@@ -100,4 +102,63 @@ TEST(ASObject, InvokeText)
               lumarin::MakeInvokeXML("f", ""));
     EXPECT_EQ("<invoke name='f'  returntype='xml'><arguments><null/></arguments></invoke>",
               lumarin::MakeInvokeXML("f", "<null/>"));
+}
+
+namespace {
+
+// Replaces the child form, as a host's own object class may: it must see every write.
+class WatchedObject : public ASOBase {
+public:
+    using ASOBase::SetProperty;
+    void SetProperty(const char* id, IASObject* child) override
+    {
+        seen.push_back(id ? id : "(null)");
+        ASOBase::SetProperty(id, child);
+    }
+    std::vector<std::string> seen;
+};
+
+// Every typed form, with an id set twice and a text that needs care.
+template <class Object>
+void SetEveryKind(Object& object)
+{
+    object.SetProperty("u64", std::uint64_t{18446744073709551615ULL});
+    object.SetProperty("f", 1.5f);
+    object.SetProperty("i", std::int32_t{-7});
+    object.SetProperty("u", std::uint32_t{7});
+    object.SetProperty("l", ASLong{-8});
+    object.SetProperty("t", "a]]>b\r");
+    object.SetProperty("i", std::int32_t{9});
+}
+
+}  // namespace
+
+TEST(ASObject, ADerivedClassSeesEveryWriteAndWritesTheSameXML)
+{
+    ASOBase plain("object");
+    WatchedObject watched;
+    SetEveryKind(plain);
+    SetEveryKind(watched);
+    EXPECT_EQ(std::vector<std::string>({"u64", "f", "i", "u", "l", "t", "i"}), watched.seen);
+    EXPECT_STREQ(plain.GetXML(), watched.GetXML());
+}
+
+// Cleared and filled again, as the Flash bridge does per record: only what was set since
+// shows, in byte order, whatever ids and order the new round brings.
+TEST(ASObject, ClearedObjectShowsOnlyWhatIsSetAgain)
+{
+    ASOBase object("object");
+    for (int round = 0; round < 3; ++round) {
+        object.Clear();
+        object.SetProperty("b", std::int32_t{round});
+        object.SetProperty("a", "x");
+    }
+    object.Clear();
+    object.SetProperty("a", "y");
+    object.SetProperty("c", std::int32_t{5});
+    EXPECT_STREQ(object.GetXML(),
+                 "<object><property id='a'><string><![CDATA[y]]></string></property>"
+                 "<property id='c'><number>5</number></property></object>");
+    object.Clear();
+    EXPECT_STREQ(object.GetXML(), "<object></object>");
 }
