@@ -15,34 +15,40 @@ std::size_t PetInfoCache::SlotOf(std::uint64_t petId) const
 void PetInfoCache::GrowIndex()
 {
     const std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
-    slots_.assign(size, Slot{0, kEmpty});
+    std::vector<Slot> old(size, Slot{0, kEmpty});
+    old.swap(slots_);
     shift_ = 64;
     for (std::size_t bits = size; bits > 1; bits >>= 1)
         --shift_;
-    for (std::uint32_t i = 0; i < records_.size(); ++i)
-        slots_[SlotOf(records_[i].petid)] = Slot{records_[i].petid, i};
+    // From the old index, which holds every id: no record is read.
+    for (const Slot& slot : old) {
+        if (slot.record != kEmpty)
+            slots_[SlotOf(slot.petId)] = slot;
+    }
 }
 
 void PetInfoCache::Store(const PetInfoList& list)
 {
     const PetInfo* record = list.records;
     for (std::uint16_t i = 0; i < list.count; ++i, ++record) {
-        if (2 * (records_.size() + 1) > slots_.size())
+        if (2 * (std::size_t{count_} + 1) > slots_.size())
             GrowIndex();
         Slot& slot = slots_[SlotOf(record->petid)];
         if (slot.record == kEmpty) {
-            slot = Slot{record->petid, static_cast<std::uint32_t>(records_.size())};
-            records_.emplace_back();
+            if (count_ % kChunk == 0)
+                chunks_.emplace_back(new PetInfo[kChunk]);  // filled as records arrive
+            slot = Slot{record->petid, count_++};
         }
         // The record's 136 bytes replace the entry whole.
-        std::memcpy(&records_[slot.record], record, sizeof(PetInfo));
+        std::memcpy(&Record(slot.record), record, sizeof(PetInfo));
     }
 }
 
 void PetInfoCache::Clear()
 {
     std::vector<Slot>().swap(slots_);
-    std::vector<PetInfo>().swap(records_);
+    std::vector<std::unique_ptr<PetInfo[]>>().swap(chunks_);
+    count_ = 0;
     shift_ = 64;
 }
 
@@ -51,7 +57,7 @@ const PetInfo* PetInfoCache::Find(std::uint64_t petId) const
     if (slots_.empty())
         return nullptr;
     const Slot& slot = slots_[SlotOf(petId)];
-    return slot.record == kEmpty ? nullptr : &records_[slot.record];
+    return slot.record == kEmpty ? nullptr : &Record(slot.record);
 }
 
 std::int32_t PetInfoCache::GetCachedPetInfo(std::uint64_t petId, PetInfo* out) const

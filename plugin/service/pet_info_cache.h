@@ -1,14 +1,16 @@
 // PetInfoCache: the last record received for each pet id, kept until emptied. Records only
 // ever leave by copy, so entries can be replaced at any time.
 //
-// A flat table: the records lie by value in one array, in the order their ids first came,
-// and an open-addressing index (linear probing, at most half full) maps each id to its
-// record. A lookup reads one or two cache lines of the index, then the record; storing a
-// new pet allocates nothing but when one of the two arrays grows (doubling).
+// A flat table: the records lie by value in fixed chunks of 1,024, in the order their ids
+// first came, and an open-addressing index (linear probing, at most half full) maps each
+// id to its record number. A lookup reads one or two cache lines of the index, then the
+// record; storing a new pet allocates only when it starts a chunk or the index doubles,
+// and no record is ever moved.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plugin/service/lumarin.h"
@@ -29,15 +31,22 @@ private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
     struct Slot {
         std::uint64_t petId;
-        std::uint32_t record;  // index into records_, or kEmpty
+        std::uint32_t record;  // record number, or kEmpty
     };
 
     // The slot holding `petId`, or the empty slot where it would go. The index is not empty.
     std::size_t SlotOf(std::uint64_t petId) const;
-    // Doubles the index (16 slots at first) and places every record again.
+    // Doubles the index (16 slots at first) and places every entry again.
     void GrowIndex();
+    PetInfo& Record(std::uint32_t number) { return chunks_[number / kChunk][number % kChunk]; }
+    const PetInfo& Record(std::uint32_t number) const
+    {
+        return chunks_[number / kChunk][number % kChunk];
+    }
 
+    static constexpr std::uint32_t kChunk = 1024;
     std::vector<Slot> slots_;  // a power of two in size
     unsigned shift_ = 64;      // 64 - log2(slots_.size())
-    std::vector<PetInfo> records_;
+    std::vector<std::unique_ptr<PetInfo[]>> chunks_;
+    std::uint32_t count_ = 0;  // records stored
 };

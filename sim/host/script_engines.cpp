@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <utility>
 
 namespace simhost {
 
@@ -60,11 +61,13 @@ BOOL32 Unregister(std::map<std::string, Handler*>& handlers, const char* method,
 
 BOOL32 FlashEngine::CallFlash(const char* request, char*, std::int32_t*)
 {
-    const std::string text = request ? request : "";
-    if (record)
-        calls.push_back(text);
+    if (!record && !onCall)
+        return 1;  // nobody looks: nothing to copy
+    std::string text = request ? request : "";
     if (onCall)
         onCall(text);
+    if (record)
+        calls.push_back(std::move(text));
     return 1;
 }
 
@@ -94,14 +97,16 @@ int FlashEngine::MovieCall(const std::string& method, const std::string& argumen
 BOOL32 BrowserEngine::CallPage(const char* function, tagDISPPARAMS* arguments, tagVARIANT*,
                                std::uint32_t*)
 {
+    if (!record && !onCall)
+        return 1;  // nobody looks: nothing to convert
     Call call{function ? function : "", arguments ? arguments->cArgs : 0, ""};
     if (arguments && arguments->cArgs > 0 && arguments->rgvarg &&
         arguments->rgvarg[0].vt == VT_BSTR)
         lumarin::BstrToUtf8(arguments->rgvarg[0].bstrVal, call.argument);
-    if (record)
-        calls.push_back(call);
     if (onCall)
         onCall(call);
+    if (record)
+        calls.push_back(std::move(call));
     return 1;
 }
 
