@@ -14,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
-#include <vector>
 
 #include "plugin/platform/platform.h"
 #include "plugin/platform/proc_stat.h"
