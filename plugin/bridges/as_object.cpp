@@ -161,9 +161,12 @@ private:
 // Decimal text of an integer, for the typed forms.
 template <class T>
 struct DecimalText {
-    explicit DecimalText(T value) : end(std::to_chars(text, text + sizeof text, value).ptr) {}
+    explicit DecimalText(T value)
+        : size(static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text))
+    {
+    }
     char text[24];
-    char* end;
+    std::size_t size;  // a length, not a pointer: the text stays right when copied
 };
 
 }  // namespace
@@ -259,7 +262,7 @@ template <class T>
 auto DecimalFill(T value)
 {
     return [digits = DecimalText<T>(value)](SmallText& out) {
-        out.append(digits.text, static_cast<std::size_t>(digits.end - digits.text));
+        out.append(digits.text, digits.size);
     };
 }
 }  // namespace

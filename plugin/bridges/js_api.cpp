@@ -88,13 +88,13 @@ void AppendField(std::string& out, const char (&name)[N], std::string_view value
 // The decimal text of `value`, in a buffer of its own: no allocation.
 template <class T>
 struct Decimal {
-    explicit Decimal(T value) : end(std::to_chars(text, text + sizeof text, value).ptr) {}
-    operator std::string_view() const
+    explicit Decimal(T value)
+        : size(static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text))
     {
-        return std::string_view(text, static_cast<std::size_t>(end - text));
     }
+    operator std::string_view() const { return std::string_view(text, size); }
     char text[24];
-    char* end;
+    std::size_t size;  // a length, not a pointer: the text stays right when copied
 };
 
 struct FreeBstr {
