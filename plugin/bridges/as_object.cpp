@@ -35,8 +35,16 @@ void AppendCData(Out& out, const char* text)
     out.append(kOpen, sizeof kOpen - 1);
     if (!text)
         text = "";
-    if (!NeedsCare(text)) {
-        out.append(text, std::strlen(text));
+    // One pass for the length and a quick look: only a control character or a '>' (which
+    // may end "]]>") can need care, and only then is the text looked at closely.
+    std::size_t length = 0;
+    bool mayNeedCare = false;
+    for (; text[length]; ++length) {
+        const unsigned char c = static_cast<unsigned char>(text[length]);
+        mayNeedCare |= c < 0x20 || c == '>';
+    }
+    if (!mayNeedCare || !NeedsCare(text)) {
+        out.append(text, length);
         out.append(kClose, sizeof kClose - 1);
         return;
     }
@@ -118,19 +126,18 @@ private:
 // its content. Only its XML is ever read.
 class TemporaryValue final : public IASObject {
 public:
-    // `kind` is "string" or "number".
-    template <std::size_t N>
-    explicit TemporaryValue(const char (&kind)[N]) : kind_(kind), kindLength_(N - 1)
+    // `kind` is "string" or "number": six letters, copied with a size known here.
+    explicit TemporaryValue(const char (&kind)[7]) : kind_(kind)
     {
         xml_.append("<", 1);
-        xml_.append(kind_, kindLength_);
+        xml_.append(kind_, 6);
         xml_.append(">", 1);
     }
     SmallText& Content() { return xml_; }
     void Close()
     {
         xml_.append("</", 2);
-        xml_.append(kind_, kindLength_);
+        xml_.append(kind_, 6);
         xml_.append(">", 1);
     }
 
@@ -154,7 +161,6 @@ public:
 
 private:
     const char* kind_;
-    std::size_t kindLength_;
     SmallText xml_;
 };
 
@@ -225,13 +231,6 @@ const char* ASOBase::GetXML()
     WriteXML(&xml[0]);
     xml_.swap(xml);
     return xml_.c_str();
-}
-
-void ASOBase::AppendXML(std::string& out) const
-{
-    const std::size_t start = out.size();
-    out.resize(start + XMLSize());
-    WriteXML(&out[start]);
 }
 
 void ASOBase::Clear()
@@ -309,7 +308,8 @@ void ASOBase::Set(const char* id, std::string_view xml)
     if (!id)
         return;
     Property& entry = EntryOf(id);
-    entry.encoded.assign(xml.data(), xml.size());
+    entry.encoded.clear();  // then one plain append into the memory it keeps
+    entry.encoded.append(xml.data(), xml.size());
     entry.set = true;
 }
 
@@ -428,8 +428,17 @@ std::string lumarin::MakeInvokeXML(const char* name, const char* arguments)
 
 std::string lumarin::MakeInvokeXML(const char* name, const ASOBase& argument)
 {
-    std::string text = InvokeHead(name, argument.XMLSize());
-    argument.AppendXML(text);
-    text.append(kInvokeTail);
+    if (!name)
+        name = "";
+    const std::size_t nameSize = std::strlen(name), xmlSize = argument.XMLSize();
+    // Made at its final size and written in one pass.
+    std::string text(sizeof kInvokeHead + nameSize + sizeof kInvokeMiddle + xmlSize +
+                         sizeof kInvokeTail - 3,
+                     '\0');
+    char* out = Put(&text[0], kInvokeHead, sizeof kInvokeHead - 1);
+    out = Put(out, name, nameSize);
+    out = Put(out, kInvokeMiddle, sizeof kInvokeMiddle - 1);
+    argument.WriteXML(out);
+    Put(out + xmlSize, kInvokeTail, sizeof kInvokeTail - 1);
     return text;
 }

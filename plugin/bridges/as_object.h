@@ -63,10 +63,10 @@ public:
     // Forgets the value and every property. Their memory is kept for the next use: setting
     // the same ids again (a pet object for each record) allocates nothing.
     void Clear();
-    // Appends the element's XML (what GetXML gives) to `out`, growing it once.
-    void AppendXML(std::string& out) const;
-    // Bytes of that XML.
+    // Bytes of the element's XML (what GetXML gives).
     std::size_t XMLSize() const;
+    // Writes that XML at `out`, which has XMLSize() bytes of room.
+    void WriteXML(char* out) const;
 
 private:
     // id -> encoded value: an ordered map, one entry per id, in byte order of the ids, kept
@@ -85,8 +85,6 @@ private:
     // Sets `id` to a `kind` element ("string" or "number") whose content `fill` appends.
     template <std::size_t N, class Fill>
     void SetTyped(const char* id, const char (&kind)[N], const Fill& fill);
-    // Writes the XML at `out`, which has XMLSize() bytes of room.
-    void WriteXML(char* out) const;
 
     std::vector<Property> properties_;
     // The entries found by the sets since Clear, in turn: the next round is tried against
