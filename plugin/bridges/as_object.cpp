@@ -313,19 +313,6 @@ void ASOBase::Set(const char* id, std::string_view xml)
     entry.set = true;
 }
 
-namespace {
-// Whether the C text `b` holds the bytes of `a`; compared in line, as ids are short.
-bool SameText(const std::string& a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size(); ++i) {
-        if (a[i] != b[i])
-            return false;
-    }
-    return b[i] == '\0';
-}
-}  // namespace
-
 ASOBase::Property& ASOBase::EntryOf(const char* id)
 {
     // Callers set the same ids from the same texts, in the same order, again and again (a
@@ -333,7 +320,9 @@ ASOBase::Property& ASOBase::EntryOf(const char* id)
     const std::size_t turn = sets_++;
     if (turn < replay_.size()) {
         Property& expected = properties_[replay_[turn]];
-        if (expected.lastId == id && SameText(expected.id, id))
+        // Still the same id in that text: compared only up to either's end.
+        if (expected.lastId == id &&
+            std::strncmp(expected.id.c_str(), id, expected.id.size() + 1) == 0)
             return expected;
     }
     const std::size_t idLength = std::strlen(id);

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -161,4 +162,14 @@ TEST(ASObject, ClearedObjectShowsOnlyWhatIsSetAgain)
                  "<property id='c'><number>5</number></property></object>");
     object.Clear();
     EXPECT_STREQ(object.GetXML(), "<object></object>");
+
+    // An id from a buffer the caller reuses: what the text says counts, not where it is.
+    char id[8] = "k";
+    for (const char* name : {"k", "k", "kk", "j"}) {
+        object.Clear();
+        std::strcpy(id, name);
+        object.SetProperty(id, std::int32_t{1});
+    }
+    EXPECT_STREQ(object.GetXML(),
+                 "<object><property id='j'><number>1</number></property></object>");
 }
