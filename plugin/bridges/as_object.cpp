@@ -388,8 +388,9 @@ void ASOBase::SetValue(IASObject* child)
 }
 
 namespace {
-constexpr char kInvokeHead[] = "<invoke name='", kInvokeMiddle[] = "'  returntype='xml'><arguments>",
-               kInvokeTail[] = "</arguments></invoke>";
+constexpr char kInvokeHead[] = "<invoke name='";
+constexpr char kInvokeMiddle[] = "'  returntype='xml'><arguments>";
+constexpr char kInvokeTail[] = "</arguments></invoke>";
 
 // The request up to its arguments, with room reserved for `argumentsSize` more bytes.
 std::string InvokeHead(const char* name, std::size_t argumentsSize)
