@@ -139,14 +139,14 @@ void DryRunPlatform::Remove(const std::string& path, const char* purpose)
     report_(RootLabel(path) + '\t' + purpose);
 }
 
-std::string DryRunPlatform::RootLabel(const std::string& path) const
+std::string DryRunPlatform::RootLabel(const std::string& path)
 {
-    std::string client, petsoc;
-    const std::pair<const char*, std::string> roots[] = {
-        {"client", ClientFolder(client) ? client : std::string()},
-        {"petsoc", PetsocFolder(petsoc) ? petsoc : std::string()},
-    };
-    for (const auto& [label, root] : roots) {
+    if (roots_.empty()) {  // the run's two roots, told once (they do not change during it)
+        std::string client, petsoc;
+        roots_ = {{"client", ClientFolder(client) ? client : std::string()},
+                  {"petsoc", PetsocFolder(petsoc) ? petsoc : std::string()}};
+    }
+    for (const auto& [label, root] : roots_) {
         if (IsAtOrBelow(path, root, Separator()))
             return std::string(label) + ':' +
                    (path.size() == root.size() ? std::string(".") : path.substr(root.size() + 1));

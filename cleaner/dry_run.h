@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cleaner/forwarding_platform.h"
@@ -46,11 +47,12 @@ private:
         bool operator()(const std::string& a, const std::string& b) const;
     };
 
-    std::string RootLabel(const std::string& path) const;
+    std::string RootLabel(const std::string& path);
 
     std::function<void(const std::string&)> report_;
     std::set<std::string, NoCaseLess> removed_;
     std::vector<std::string> iniRecords_;
+    std::vector<std::pair<const char*, std::string>> roots_;  // label, folder
 };
 
 // Runs the cleaner's sequence as a dry run over the current platform and writes its lines,

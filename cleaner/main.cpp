@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     const cleaner::CommandLine line =
         cleaner::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     cleaner::Platform& platform = cleaner::CurrentPlatform();
+    cleaner::CResourceCleaner resourceCleaner;  // holds nothing until a run fills it
     switch (line.command) {
     case Command::Usage:
         platform.Write(cleaner::Stream::Error, line.error + "\n");
@@ -24,14 +25,11 @@ int main(int argc, char** argv)
     case Command::Help:
         platform.Write(cleaner::Stream::Output, cleaner::HelpText());
         return 0;
-    case Command::DryRun: {
-        cleaner::CResourceCleaner resourceCleaner;
+    case Command::DryRun:
         return cleaner::RunDryRun(resourceCleaner);
-    }
     case Command::Run:
         break;
     }
-    cleaner::CResourceCleaner resourceCleaner;
     cleaner::RunCleaner(resourceCleaner);
     return 1;
 }

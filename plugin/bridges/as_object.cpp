@@ -1,11 +1,12 @@
 #include "plugin/bridges/as_object.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <typeinfo>
+
+#include "plugin/bridges/decimal_text.h"
 
 namespace {
 
@@ -65,14 +66,6 @@ void AppendCData(Out& out, const char* text)
         }
     }
     out.append(kClose, sizeof kClose - 1);
-}
-
-// Decimal text of an integer.
-template <class T>
-std::string Decimal(T value)
-{
-    char text[24];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // "%f" of a float widened to double; never cut, however long.
@@ -164,17 +157,6 @@ private:
     SmallText xml_;
 };
 
-// Decimal text of an integer, for the typed forms.
-template <class T>
-struct DecimalText {
-    explicit DecimalText(T value)
-        : size(static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text))
-    {
-    }
-    char text[24];
-    std::size_t size;  // a length, not a pointer: the text stays right when copied
-};
-
 }  // namespace
 
 ASOBase::ASOBase(const char* kind) : kind_(kind && *kind ? kind : "object") {}
@@ -260,7 +242,7 @@ namespace {
 template <class T>
 auto DecimalFill(T value)
 {
-    return [digits = DecimalText<T>(value)](SmallText& out) {
+    return [digits = lumarin::DecimalText<T>(value)](SmallText& out) {
         out.append(digits.text, digits.size);
     };
 }
@@ -315,14 +297,13 @@ void ASOBase::Set(const char* id, std::string_view xml)
 
 ASOBase::Property& ASOBase::EntryOf(const char* id)
 {
-    // Callers set the same ids from the same texts, in the same order, again and again (a
-    // pet object per record): the entry the same set found last time is tried first.
+    // Callers set the same ids in the same order again and again (a pet object per record):
+    // the entry the same turn found last time is tried first.
     const std::size_t turn = sets_++;
     if (turn < replay_.size()) {
         Property& expected = properties_[replay_[turn]];
-        // Still the same id in that text: compared only up to either's end.
-        if (expected.lastId == id &&
-            std::strncmp(expected.id.c_str(), id, expected.id.size() + 1) == 0)
+        // Compared only up to either's end: `id` may be shorter.
+        if (std::strncmp(expected.id.c_str(), id, expected.id.size() + 1) == 0)
             return expected;
     }
     const std::size_t idLength = std::strlen(id);
@@ -334,11 +315,9 @@ ASOBase::Property& ASOBase::EntryOf(const char* id)
         properties_.begin(), properties_.end(), wanted,
         [](const Property& property, std::string_view key) { return property.id < key; });
     if (at == properties_.end() || at->id != wanted) {
-        at = properties_.insert(at, Property{std::string(wanted), std::string(), false, nullptr});
-        replay_.clear();  // the entries moved: learnt again from the next round
-        sets_ = kNoReplay;
+        at = properties_.insert(at, Property{std::string(wanted), std::string(), false});
+        replay_.clear();  // the entries moved: learnt again from here or the next round
     }
-    at->lastId = id;
     if (turn < replay_.size())
         replay_[turn] = static_cast<std::size_t>(at - properties_.begin());
     else if (turn == replay_.size() && turn < properties_.size())  // one round at most
@@ -348,12 +327,12 @@ ASOBase::Property& ASOBase::EntryOf(const char* id)
 
 void ASOBase::SetValue(std::int64_t value)
 {
-    value_ = Decimal(value);
+    value_ = lumarin::DecimalText(value).View();
 }
 
 void ASOBase::SetValue(std::uint64_t value)
 {
-    value_ = Decimal(value);
+    value_ = lumarin::DecimalText(value).View();
 }
 
 void ASOBase::SetValue(float value)
@@ -363,12 +342,12 @@ void ASOBase::SetValue(float value)
 
 void ASOBase::SetValue(std::int32_t value)
 {
-    value_ = Decimal(value);
+    value_ = lumarin::DecimalText(value).View();
 }
 
 void ASOBase::SetValue(std::uint32_t value)
 {
-    value_ = Decimal(value);
+    value_ = lumarin::DecimalText(value).View();
 }
 
 void ASOBase::SetValue(ASLong value)

@@ -76,7 +76,6 @@ private:
         std::string id;
         std::string encoded;
         bool set = false;
-        const char* lastId = nullptr;  // the caller's text it was last set by, checked first
     };
     // The entry of `id`, made (unset) when there is none.
     Property& EntryOf(const char* id);
@@ -87,9 +86,7 @@ private:
     void SetTyped(const char* id, const char (&kind)[N], const Fill& fill);
 
     std::vector<Property> properties_;
-    // The entries found by the sets since Clear, in turn: the next round is tried against
-    // them first. kNoReplay stops the learning until the next Clear.
-    static constexpr std::size_t kNoReplay = static_cast<std::size_t>(-1) / 2;
+    // The entries found by the sets since Clear, in turn: the next round tries them first.
     std::vector<std::size_t> replay_;
     std::size_t sets_ = 0;
     std::string value_;

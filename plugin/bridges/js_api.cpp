@@ -1,18 +1,19 @@
 #include "plugin/bridges/js_api.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string_view>
 
+#include "plugin/bridges/decimal_text.h"
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_lookup.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
 
+using lumarin::DecimalText;
 using lumarin::GetHostInterface;
 using lumarin::HostInterfaceCache;
 using lumarin::HostInterfaces;
@@ -84,18 +85,6 @@ void AppendField(std::string& out, const char (&name)[N], std::string_view value
     AppendEscaped(out, value);
     out += '\'';
 }
-
-// The decimal text of `value`, in a buffer of its own: no allocation.
-template <class T>
-struct Decimal {
-    explicit Decimal(T value)
-        : size(static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text))
-    {
-    }
-    operator std::string_view() const { return std::string_view(text, size); }
-    char text[24];
-    std::size_t size;  // a length, not a pointer: the text stays right when copied
-};
 
 struct FreeBstr {
     void operator()(OLECHAR* text) const { SysFreeString(text); }
@@ -229,21 +218,21 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 
     std::string text = "{";
     text.reserve(512);
-    AppendField(text, "petid", Decimal(petId));
-    AppendField(text, "kivnumber", Decimal(static_cast<std::uint32_t>(petId)));
-    AppendField(text, "petclass", Decimal(petClass));
-    AppendField(text, "petgender", Decimal(lumarin::Gender(petId)));
+    AppendField(text, "petid", DecimalText(petId));
+    AppendField(text, "kivnumber", DecimalText(static_cast<std::uint32_t>(petId)));
+    AppendField(text, "petclass", DecimalText(petClass));
+    AppendField(text, "petgender", DecimalText(lumarin::Gender(petId)));
     AppendField(text, "petname", lumarin::NameView(record->petname));
     AppendField(text, "kivname", lumarin::NameView(record->kivname));
-    AppendField(text, "petLevel", Decimal(static_cast<unsigned>(record->petLevel)));
-    AppendField(text, "vipFlag", Decimal(static_cast<int>(record->vipFlag)));
+    AppendField(text, "petLevel", DecimalText(static_cast<unsigned>(record->petLevel)));
+    AppendField(text, "vipFlag", DecimalText(static_cast<int>(record->vipFlag)));
     AppendField(text, "avatarVersion",
-                Decimal(static_cast<unsigned>(record->avatarVersion)));
-    AppendField(text, "avatarnum", Decimal(static_cast<unsigned>(record->avatarnum)));
+                DecimalText(static_cast<unsigned>(record->avatarVersion)));
+    AppendField(text, "avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum)));
     char avatarData[lumarin::kAvatarDataCapacity];
     AppendField(text, "avatardata",
                 std::string_view(avatarData, lumarin::WriteAvatarData(*record, avatarData)));
-    AppendField(text, "titleid", Decimal(static_cast<unsigned>(record->titleid)));
+    AppendField(text, "titleid", DecimalText(static_cast<unsigned>(record->titleid)));
     AppendField(text, "titlename", titleName);
     AppendField(text, "titlecolor", titleColor);
     text += '}';
