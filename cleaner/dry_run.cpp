@@ -58,6 +58,34 @@ public:
         return !run_.IsRemoved(Child(name)) && real_->CanRemoveEntry(name, clearReadOnly);
     }
 
+    std::unique_ptr<Folder> OpenAgain(const char* purpose) override
+    {
+        std::unique_ptr<Folder> real = real_->OpenAgain(purpose);
+        if (!real)
+            return nullptr;
+        return std::make_unique<DryRunFolder>(std::move(real), path_, purpose, run_);
+    }
+
+    // Reading ends before the first deletion of the pass; the used-space walk, which comes
+    // after, lists through `List`.
+    ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
+    {
+        return run_.IsRemoved(Child(path)) ? ReadStatus::Missing
+                                            : real_->ReadWhole(path, limit, text);
+    }
+
+    ReadStatus ListBelow(const std::string& path,
+                         const std::function<void(const DirEntry&)>& visit) override
+    {
+        if (run_.IsRemoved(Child(path)))
+            return ReadStatus::Missing;
+        const std::string folder = Child(path);
+        return real_->ListBelow(path, [&](const DirEntry& entry) {
+            if (!run_.IsRemoved(folder + run_.Separator() + entry.name))
+                visit(entry);
+        });
+    }
+
     // The folder goes when nothing is left in it.
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
     {
@@ -101,16 +129,6 @@ bool DryRunPlatform::NoCaseLess::operator()(const std::string& a, const std::str
 DryRunPlatform::DryRunPlatform(Platform& next, std::function<void(const std::string&)> report)
     : ForwardingPlatform(next), report_(std::move(report))
 {
-}
-
-bool DryRunPlatform::ForEachEntry(const std::string& pattern,
-                                  const std::function<void(const DirEntry&)>& visit)
-{
-    std::string folder = pattern.substr(0, pattern.rfind(Separator()) + 1);
-    return next_.ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (!IsRemoved(folder + entry.name))
-            visit(entry);
-    });
 }
 
 bool DryRunPlatform::IsDirectory(const std::string& path)

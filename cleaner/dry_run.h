@@ -26,8 +26,6 @@ public:
     // itself shows as ".".
     DryRunPlatform(Platform& next, std::function<void(const std::string&)> report);
 
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<void(const DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
     std::unique_ptr<Folder> OpenRoot(const std::string& path, const char* purpose) override;
     void PauseMilliseconds(unsigned) override {}  // nothing is deleted, nothing to pace

@@ -1,6 +1,7 @@
 #include "cleaner/folder_tree.h"
 
-#include <memory>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace cleaner {
@@ -14,42 +15,88 @@ std::vector<DirEntry> EntriesOf(Folder& folder)
     return entries;
 }
 
-void EmptyFolder(Folder& folder, bool pause)
-{
-    Platform& platform = CurrentPlatform();
-    // Listed first, then deleted: no listing stays open while the walk goes deeper.
-    for (const DirEntry& entry : EntriesOf(folder)) {
-        if (entry.kind == EntryKind::Directory) {
-            RemoveFolderTree(folder, entry, pause);
-            continue;
-        }
-        folder.RemoveEntry(entry.name, /*clearReadOnly=*/true);
-        if (pause)
-            platform.PauseMilliseconds(2);
-    }
-}
+class Removal : public TreeVisitor {
+public:
+    explicit Removal(bool pause) : pause_(pause) {}
 
-std::uint64_t SumBelow(Folder& folder, std::uint64_t total)
-{
-    for (const DirEntry& entry : EntriesOf(folder)) {
-        if (entry.kind != EntryKind::Directory) {
-            total += entry.size;
-            continue;
-        }
-        if (std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Read))
-            total = SumBelow(*child, total);
+    void File(Folder& folder, const DirEntry& entry) override
+    {
+        folder.RemoveEntry(entry.name, /*clearReadOnly=*/true);
+        if (pause_)
+            CurrentPlatform().PauseMilliseconds(2);
     }
-    return total;
-}
+    std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
+    {
+        return folder.OpenSubfolder(entry, FolderAccess::Delete);
+    }
+    void Leave(Folder& folder, std::unique_ptr<Folder> child, const DirEntry& entry) override
+    {
+        folder.RemoveSubfolder(std::move(child), entry.name);
+    }
+
+private:
+    bool pause_;
+};
+
+class SizeSum : public TreeVisitor {
+public:
+    explicit SizeSum(std::uint64_t total) : total(total) {}
+
+    void File(Folder&, const DirEntry& entry) override { total += entry.size; }
+    std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
+    {
+        return folder.OpenSubfolder(entry, FolderAccess::Read);
+    }
+    void Leave(Folder&, std::unique_ptr<Folder>, const DirEntry&) override {}
+
+    std::uint64_t total;
+};
 
 }  // namespace
+
+void WalkTree(Folder& top, TreeVisitor& visitor)
+{
+    // One level per open folder: its handle, how it was entered, what is left of its listing.
+    struct Level {
+        std::unique_ptr<Folder> folder;
+        DirEntry entry;
+        std::vector<DirEntry> entries;
+        std::size_t next = 0;
+    };
+    std::vector<Level> levels;
+    std::vector<DirEntry> topEntries = EntriesOf(top);
+    for (std::size_t next = 0;;) {
+        std::vector<DirEntry>& entries = levels.empty() ? topEntries : levels.back().entries;
+        std::size_t& at = levels.empty() ? next : levels.back().next;
+        Folder& folder = levels.empty() ? top : *levels.back().folder;
+        if (at == entries.size()) {
+            if (levels.empty())
+                return;
+            Level done = std::move(levels.back());
+            levels.pop_back();
+            visitor.Leave(levels.empty() ? top : *levels.back().folder, std::move(done.folder),
+                          done.entry);
+            continue;
+        }
+        const DirEntry entry = entries[at++];
+        if (entry.kind != EntryKind::Directory) {
+            visitor.File(folder, entry);
+            continue;
+        }
+        if (std::unique_ptr<Folder> child = visitor.Enter(folder, entry)) {
+            std::vector<DirEntry> childEntries = EntriesOf(*child);
+            levels.push_back(Level{std::move(child), entry, std::move(childEntries), 0});
+        }
+    }
+}
 
 bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
 {
     std::unique_ptr<Folder> folder = parent.OpenSubfolder(entry, FolderAccess::Delete);
     if (!folder)
         return true;
-    EmptyFolder(*folder, pause);
+    Removal removal(pause);
+    WalkTree(*folder, removal);
     parent.RemoveSubfolder(std::move(folder), entry.name);
     return true;
 }
@@ -57,7 +104,11 @@ bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
 std::uint64_t SumFileSizes(const std::string& folder, std::uint64_t total)
 {
     std::unique_ptr<Folder> root = CurrentPlatform().OpenRoot(folder, "used-space");
-    return root ? SumBelow(*root, total) : total;
+    if (!root)
+        return total;
+    SizeSum sum(total);
+    WalkTree(*root, sum);
+    return sum.total;
 }
 
 }  // namespace cleaner

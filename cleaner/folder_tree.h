@@ -1,13 +1,33 @@
-// Folder-tree removal and size summing through open folders. Neither follows a link: a
-// link inside the tree is removed or counted as itself, never as what it points to.
+// Walks of folder trees through open folders: removal, size summing and any other walk.
+// None follows a link: a link inside the tree is removed or counted as itself, never as
+// what it points to. A walk keeps its state on the heap, one open folder per level, so no
+// depth of tree can overflow the stack; a folder that cannot be opened (no handles left,
+// say) is left as it is, with everything below it.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "cleaner/platform.h"
 
 namespace cleaner {
+
+// What a walk does on its way through a tree.
+class TreeVisitor {
+public:
+    virtual ~TreeVisitor() = default;
+    // An entry of `folder` that is no folder of its own (a file or a link).
+    virtual void File(Folder& folder, const DirEntry& entry) = 0;
+    // Opens the subfolder `entry` of `folder` to walk it; null skips it.
+    virtual std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) = 0;
+    // After everything in `child` (entered from `folder` as `entry`) was walked.
+    virtual void Leave(Folder& folder, std::unique_ptr<Folder> child, const DirEntry& entry) = 0;
+};
+
+// Walks everything below `top`, depth first, in the order each folder lists its entries; a
+// folder is listed once, before anything in it is visited.
+void WalkTree(Folder& top, TreeVisitor& visitor);
 
 // Deletes the subfolder `entry` of the open `parent`: its files, links and subfolders, then
 // the folder itself through its own handle. Read-only files are made writable first;

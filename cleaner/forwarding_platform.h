@@ -18,17 +18,13 @@ public:
     explicit ForwardingPlatform(Platform& next) : next_(next) {}
 
     char Separator() const override { return next_.Separator(); }
+    bool FoldsCase() const override { return next_.FoldsCase(); }
     bool ListProcessNames(std::vector<std::string>& names) override
     {
         return next_.ListProcessNames(names);
     }
     std::string CommonAppDataFolder() override { return next_.CommonAppDataFolder(); }
     std::string ModuleFileName() override { return next_.ModuleFileName(); }
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<void(const DirEntry&)>& visit) override
-    {
-        return next_.ForEachEntry(pattern, visit);
-    }
     bool IsDirectory(const std::string& path) override { return next_.IsDirectory(path); }
     std::unique_ptr<Folder> OpenRoot(const std::string& path, const char* purpose) override
     {

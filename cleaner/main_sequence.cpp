@@ -1,5 +1,6 @@
 #include "cleaner/main_sequence.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,11 @@ void RemoveClientFolder()
     // Only the all-users folder is opened as set up: "Halvern" and "Moravel" are never
     // followed, so a link there leads nowhere (a linked "Moravel" goes as a link).
     std::string folder;
-    if (ClientFolder(folder))
-        RootedRemover(GetCommonAppDataDir(), /*pause=*/true, "client-folder").RemoveTreeAt(folder);
+    if (!ClientFolder(folder))
+        return;
+    const std::string& base = GetCommonAppDataDir();
+    std::unique_ptr<Folder> root = CurrentPlatform().OpenRoot(base, "client-folder");
+    RootedRemover(base, root.get(), /*pause=*/true).RemoveTreeAt(folder);
 }
 
 }  // namespace

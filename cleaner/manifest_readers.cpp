@@ -2,11 +2,15 @@
 // ones into `staleResources`.
 #include <tinyxml.h>
 
+#include <string>
+#include <vector>
+
 #include "cleaner/folders.h"
 #include "cleaner/format_path.h"
 #include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
 #include "cleaner/resource_paths.h"
+#include "cleaner/xml_input.h"
 #include "cleaner/xml_lookup.h"
 
 namespace cleaner {
@@ -15,20 +19,68 @@ namespace {
 constexpr char kManifestBaseName[] = "PetCommunityRes";
 constexpr char kManifestKey[] = "PetSocResXML";
 
-// Calls `visit(id, name)` for each ResourceProperty that has both attributes.
+// Calls `visit(id, name)` for each ResourceProperty that has both attributes; gives the
+// number of ResourceProperty elements.
 template <typename Visit>
-void ForEachResource(const TiXmlDocument& document, Visit visit)
+int ForEachResource(const TiXmlDocument& document, Visit visit)
 {
+    int count = 0;
     const TiXmlElement* list = Child(document.FirstChildElement("Config"), "NormalRes");
     for (const TiXmlElement* entry = Child(list, "ResourceProperty"); entry;
-         entry = entry->NextSiblingElement("ResourceProperty")) {
+         entry = entry->NextSiblingElement("ResourceProperty"), ++count) {
         const char* id = entry->Attribute("ResID");
         const char* name = entry->Attribute("ResName");
         if (id && name)
             visit(id, name);
     }
+    return count;
+}
+
+// "PetCommunityRes_*.xml" as the system's wildcard matches it: letter case ignored.
+bool IsManifestName(const std::string& name)
+{
+    const std::string head = "petcommunityres_", tail = ".xml";
+    if (name.size() < head.size() + tail.size())
+        return false;
+    std::string lower = name;
+    for (char& c : lower)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower.compare(0, head.size(), head) == 0 &&
+           lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
 }
 }  // namespace
+
+bool CResourceCleaner::CurrentManifestPath(const std::string& petsoc, std::string& path) const
+{
+    char file[kPathCapacity];
+    bool fits = FormatPath(file, sizeof file, "%s%c%s_%d.xml", petsoc.c_str(),
+                           CurrentPlatform().Separator(), kManifestBaseName, localVersion);
+    path = file;
+    return fits;
+}
+
+ReadStatus CResourceCleaner::ReadXmlBelow(const std::string& path, TiXmlDocument& document)
+{
+    std::string petsoc;
+    Folder* root = PetsocRoot(petsoc);
+    std::vector<std::string> steps;
+    const char separator = CurrentPlatform().Separator();
+    if (!root || !StepsBelow(petsoc, path, separator, steps))
+        return ReadStatus::Unreadable;
+    return ReadXml(*root, JoinSteps(steps, separator), document);
+}
+
+ReadStatus CResourceCleaner::ListBelow(const std::string& path,
+                                       const std::function<void(const DirEntry&)>& visit)
+{
+    std::string petsoc;
+    Folder* root = PetsocRoot(petsoc);
+    std::vector<std::string> steps;
+    const char separator = CurrentPlatform().Separator();
+    if (!root || !StepsBelow(petsoc, path, separator, steps))
+        return ReadStatus::Unreadable;
+    return root->ListBelow(JoinSteps(steps, separator), visit);
+}
 
 bool CResourceCleaner::ResourcePath(const std::string& name, std::string& path)
 {
@@ -55,22 +107,22 @@ std::string CResourceCleaner::NormalizeResPath(const std::string& name)
     return path;
 }
 
+// The manifest must be read whole, from a path that was not cut, and name resources: the
+// pass deletes only on its word.
 void CResourceCleaner::LoadCurrentManifest()
 {
-    std::string folder;
-    char file[kPathCapacity];
-    if (!PetsocFolder(folder) ||
-        !FormatPath(file, sizeof file, "%s%c%s_%d.xml", folder.c_str(),
-                    CurrentPlatform().Separator(), kManifestBaseName, localVersion))
+    currentManifestRead = false;
+    std::string petsoc, file;
+    TiXmlDocument document;
+    if (!PetsocFolder(petsoc) || !CurrentManifestPath(petsoc, file) ||
+        ReadXmlBelow(file, document) != ReadStatus::Read)
         return;
-    TiXmlDocument document(file);
-    if (!document.LoadFile())
-        return;
-    ForEachResource(document, [this](const char* id, const char* name) {
+    int resources = ForEachResource(document, [this](const char* id, const char* name) {
         std::string path;
         ResourcePath(name, path);  // a cut path only ever takes part in comparisons
         currentResources.emplace(id, path);  // the first entry for an id wins
     });
+    currentManifestRead = resources > 0;
 }
 
 int CResourceCleaner::VersionFromFileName(const std::string& fileName)
@@ -88,26 +140,25 @@ void CResourceCleaner::ScanOldManifests()
 {
     const char separator = CurrentPlatform().Separator();
     std::string folder;
-    char pattern[kPathCapacity];
-    if (!PetsocFolder(folder) ||
-        !FormatPath(pattern, sizeof pattern, "%s%c%s_*.xml", folder.c_str(), separator,
-                    kManifestBaseName))
+    Folder* root = PetsocRoot(folder);
+    if (!root)
         return;
-    CurrentPlatform().ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (entry.name == "." || entry.name == ".." ||
-            VersionFromFileName(entry.name) == localVersion)
-            return;
+    std::vector<std::string> paths;
+    root->List([&](const DirEntry& entry) {
         char path[kPathCapacity];
-        if (FormatPath(path, sizeof path, "%s%c%s", folder.c_str(), separator,
+        if (IsManifestName(entry.name) && VersionFromFileName(entry.name) != localVersion &&
+            FormatPath(path, sizeof path, "%s%c%s", folder.c_str(), separator,
                        entry.name.c_str()))
-            ParseOldManifest(path);
+            paths.push_back(path);
     });
+    for (const std::string& path : paths)
+        ParseOldManifest(path);
 }
 
 void CResourceCleaner::ParseOldManifest(const std::string& path)
 {
-    TiXmlDocument document(path.c_str());
-    if (!document.LoadFile())
+    TiXmlDocument document;
+    if (ReadXmlBelow(path, document) != ReadStatus::Read)
         return;
     ForEachResource(document, [this](const char* id, const char* name) {
         std::string oldPath;

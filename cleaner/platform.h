@@ -2,8 +2,9 @@
 //
 // Core code reaches the system only through `CurrentPlatform()`, so tests can install a
 // fake with `UsePlatform`. Paths are narrow texts joined with `Separator()`: '\' on
-// Windows, '/' on POSIX. Reading by path may follow links; deleting and summing go through
-// `Folder`, which never does. Nothing reports an error beyond its boolean result.
+// Windows, '/' on POSIX. Reading may follow links; deleting and summing go through
+// `Folder`, which never does. Inputs are read whole, only from regular files, never
+// blocking and within a size limit. Nothing reports an error beyond its result.
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,14 @@ struct DirEntry {
 
 // What an open folder is for: reading, or also deleting what it holds and itself.
 enum class FolderAccess { Read, Delete };
+
+// What reading an input gave: all of it, nothing there, or something that cannot be read
+// whole (no regular file, a FIFO or device, a folder where a file was expected, a read
+// error, more than the limit).
+enum class ReadStatus { Read, Missing, Unreadable };
+
+// The largest "localinfor.ini" that is read and rewritten; a larger one is left alone.
+constexpr std::size_t kIniSizeLimit = 1024 * 1024;
 
 // An open folder: every call is relative to it, names are single steps (never paths), and
 // nothing below it is ever reached through a link. While it is open, the folder cannot be
@@ -69,6 +78,24 @@ public:
     // Deletes `child`, opened here as `name` with FolderAccess::Delete, once it is empty;
     // the child is closed either way. False when it stays.
     virtual bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) = 0;
+
+    // Another open handle of this very folder, never reopened by path, for a walk that
+    // deletes for `purpose` (a text that outlives it; see `Platform::OpenRoot`). Null when
+    // the system refuses.
+    virtual std::unique_ptr<Folder> OpenAgain(const char* purpose) = 0;
+
+    // Reads the whole file at `path` below this folder (steps joined with the separator;
+    // links followed, as reading may) into `text`, at most `limit` bytes. Only a regular
+    // file is read, and opening never blocks (a FIFO is Unreadable, never opened for
+    // reading).
+    virtual ReadStatus ReadWhole(const std::string& path, std::size_t limit,
+                                 std::string& text) = 0;
+
+    // Lists the folder at `path` below this one (links followed, as reading may), as `List`
+    // does. Missing when nothing is there; Unreadable when something is that cannot be
+    // listed (a file, a folder without the right to read it).
+    virtual ReadStatus ListBelow(const std::string& path,
+                                 const std::function<void(const DirEntry&)>& visit) = 0;
 };
 
 class Platform {
@@ -76,6 +103,9 @@ public:
     virtual ~Platform() = default;
 
     virtual char Separator() const = 0;
+
+    // True where the file system ignores letter case in names (Windows).
+    virtual bool FoldsCase() const = 0;
 
     // Executable file names (name only) of all running processes.
     // False when the process list cannot be read.
@@ -88,18 +118,12 @@ public:
     // Full path of the running executable; empty when unknown.
     virtual std::string ModuleFileName() = 0;
 
-    // Calls `visit` for each entry matching `pattern` (a folder, the separator and a
-    // wildcard name such as "*", "*.*" or "PetCommunityRes_*.xml", matched without regard
-    // to letter case as Windows does; "*.*" matches every name). "." and ".." are reported
-    // when the pattern matches them. False when nothing can be enumerated.
-    virtual bool ForEachEntry(const std::string& pattern,
-                              const std::function<void(const DirEntry&)>& visit) = 0;
-
     // True when `path` names an existing folder (links followed, as the system resolves it).
     virtual bool IsDirectory(const std::string& path) = 0;
 
     // Opens the folder `path` as it is set up, links followed, for reading: the root of a
-    // walk, itself never deleted. `purpose` names what the walk deletes for ("client-folder",
+    // walk, itself never deleted, held so that it cannot be renamed where the system
+    // allows that guard (Windows: without delete sharing). `purpose` names what the walk deletes for ("client-folder",
     // "scene-cache", a resource id); a dry run reports it with each deletion, the system's
     // layer ignores it. Null when it is no folder or cannot be opened.
     virtual std::unique_ptr<Folder> OpenRoot(const std::string& path, const char* purpose) = 0;
@@ -107,13 +131,16 @@ public:
     virtual void PauseMilliseconds(unsigned milliseconds) = 0;
 
     // Reads the text at the start of the named shared memory block "name" (Windows: a
-    // named file mapping; POSIX: the shared memory object "/name"), at most `maxBytes`
-    // bytes and never past the block or a NUL. False when there is no such block.
+    // named file mapping; POSIX: the shared memory object "/name", counted only when it is
+    // a regular object owned by this program's user or by root, opened without blocking),
+    // at most `maxBytes` bytes and never past the block or a NUL. False when there is no
+    // such block.
     virtual bool ReadSharedText(const std::string& name, std::size_t maxBytes,
                                 std::string& text) = 0;
 
     // Sets `key` in `section` of an INI file, creating the file or section when missing
-    // and keeping every other line. False when the file cannot be written.
+    // and keeping every other line. False when the file cannot be written, and when it is
+    // there but no regular file or larger than `kIniSizeLimit`: then it is left as it is.
     virtual bool WriteIniValue(const std::string& file, const std::string& section,
                                const std::string& key, const std::string& value) = 0;
 

@@ -3,7 +3,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,8 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "cleaner/ini_text.h"
 
@@ -24,13 +21,46 @@ namespace cleaner {
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path, bool* found)
+// Reads the whole regular file at `path` (relative to `dirFd`; links followed) into `text`,
+// at most `limit` bytes. The entry is looked at first without opening it for reading, and
+// only a regular file is opened, without blocking, and read only when it is still the file
+// looked at (a FIFO swapped in between is refused).
+ReadStatus ReadRegularFile(int dirFd, const std::string& path, std::size_t limit,
+                           std::string& text)
 {
-    std::ifstream in(path, std::ios::binary);
-    *found = static_cast<bool>(in);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    int pathFd = openat(dirFd, path.c_str(), O_PATH | O_CLOEXEC);
+    if (pathFd < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Unreadable;
+    struct stat seen;
+    bool regular = fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode) &&
+                   static_cast<std::uint64_t>(seen.st_size) <= limit;
+    close(pathFd);
+    if (!regular)
+        return ReadStatus::Unreadable;
+    int fd = openat(dirFd, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat opened;
+    if (fd < 0)
+        return ReadStatus::Unreadable;
+    bool same = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino;
+    text.clear();
+    char buffer[64 * 1024];
+    while (same) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            same = got == 0;
+            break;
+        }
+        if (text.size() + static_cast<std::size_t>(got) > limit) {
+            same = false;  // grew past the limit while being read
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return same ? ReadStatus::Read : ReadStatus::Unreadable;
 }
 
 std::string BaseName(const std::string& path)
@@ -53,12 +83,13 @@ std::string ProcessName(const std::string& procDir)
             name.erase(name.size() - deleted.size());
         return name;
     }
-    bool found = false;
-    std::string cmdline = ReadWholeFile(procDir + "/cmdline", &found);
+    constexpr std::size_t kProcLimit = 64 * 1024;
+    std::string cmdline, comm;
+    ReadRegularFile(AT_FDCWD, procDir + "/cmdline", kProcLimit, cmdline);
     std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
     if (!argv0.empty())
         return BaseName(argv0);
-    std::string comm = ReadWholeFile(procDir + "/comm", &found);
+    ReadRegularFile(AT_FDCWD, procDir + "/comm", kProcLimit, comm);
     while (!comm.empty() && comm.back() == '\n')
         comm.pop_back();
     return comm;
@@ -73,14 +104,6 @@ bool IsAllDigits(const char* text)
             return false;
     }
     return true;
-}
-
-bool MatchesPattern(const std::string& wildcard, const char* name)
-{
-    // As on Windows, "*.*" matches every name, with or without a dot.
-    if (wildcard == "*.*" || wildcard == "*")
-        return true;
-    return fnmatch(wildcard.c_str(), name, FNM_CASEFOLD | FNM_NOESCAPE) == 0;
 }
 
 EntryKind KindOf(const struct stat& info)
@@ -178,6 +201,32 @@ public:
         return unlinkat(dirfd(dir_), name.c_str(), AT_REMOVEDIR) == 0;
     }
 
+    // "." of an open folder is that folder, wherever it has been moved since.
+    std::unique_ptr<Folder> OpenAgain(const char*) override
+    {
+        return Adopt(openat(dirfd(dir_), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+
+    ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
+    {
+        return ReadRegularFile(dirfd(dir_), path, limit, text);
+    }
+
+    ReadStatus ListBelow(const std::string& path,
+                         const std::function<void(const DirEntry&)>& visit) override
+    {
+        // O_DIRECTORY refuses anything else before it is opened: a FIFO never blocks here.
+        std::unique_ptr<Folder> folder = Adopt(openat(
+            dirfd(dir_), path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+        if (folder)
+            return folder->List(visit) ? ReadStatus::Read : ReadStatus::Unreadable;
+        struct stat info;
+        if (fstatat(dirfd(dir_), path.c_str(), &info, 0) != 0 &&
+            (errno == ENOENT || errno == ENOTDIR))
+            return ReadStatus::Missing;
+        return ReadStatus::Unreadable;
+    }
+
 private:
     explicit PosixFolder(DIR* dir) : dir_(dir) {}
 
@@ -192,6 +241,7 @@ private:
 class PosixPlatform : public Platform {
 public:
     char Separator() const override { return '/'; }
+    bool FoldsCase() const override { return false; }
 
     bool ListProcessNames(std::vector<std::string>& names) override
     {
@@ -228,30 +278,6 @@ public:
         return path;
     }
 
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<void(const DirEntry&)>& visit) override
-    {
-        std::string::size_type slash = pattern.rfind('/');
-        std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
-        std::string wildcard = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-        if (folder.empty())
-            folder = "/";
-        DIR* dir = opendir(folder.c_str());
-        if (!dir)
-            return false;
-        while (dirent* found = readdir(dir)) {
-            if (!MatchesPattern(wildcard, found->d_name))
-                continue;
-            struct stat info;
-            // Relative to the open folder: no path walk per entry, and links not followed.
-            if (fstatat(dirfd(dir), found->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            visit(EntryOf(found->d_name, info));
-        }
-        closedir(dir);
-        return true;
-    }
-
     bool IsDirectory(const std::string& path) override
     {
         struct stat info;
@@ -271,14 +297,17 @@ public:
         }
     }
 
+    // Anyone may create "/dev/shm/LocalVersion": only a regular object of this program's
+    // user or of root counts, and a FIFO there is never waited for.
     bool ReadSharedText(const std::string& name, std::size_t maxBytes,
                         std::string& text) override
     {
-        int fd = shm_open(("/" + name).c_str(), O_RDONLY, 0);
+        int fd = shm_open(("/" + name).c_str(), O_RDONLY | O_NONBLOCK, 0);
         if (fd < 0)
             return false;
         struct stat info;
-        bool ok = fstat(fd, &info) == 0 && info.st_size > 0;
+        bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                  (info.st_uid == geteuid() || info.st_uid == 0) && info.st_size > 0;
         std::size_t length = ok ? std::min<std::size_t>(maxBytes, info.st_size) : 0;
         void* view = ok ? mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
         close(fd);
@@ -293,10 +322,10 @@ public:
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override
     {
-        bool existed = false;
-        std::string text = ReadWholeFile(file, &existed);
-        if (!existed && access(file.c_str(), F_OK) == 0)
-            return false;  // present but unreadable: never replace what cannot be kept
+        std::string text;
+        ReadStatus status = ReadRegularFile(AT_FDCWD, file, kIniSizeLimit, text);
+        if (status == ReadStatus::Unreadable)
+            return false;  // never replace what cannot be kept whole
         std::string updated = SetIniValue(text, section, key, value, "\n");
         return ReplaceWholeFile(file, updated);
     }

@@ -75,6 +75,45 @@ EntryKind KindOf(DWORD attributes)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
 }
 
+// The path `finalPath` ("\\?\C:\x", "\\?\UNC\server\share\x") as the plain calls take it,
+// so that the system resolves "." and ".." steps below it as it always did for reads.
+std::string PlainPath(const std::string& finalPath)
+{
+    const std::string unc = "\\\\?\\UNC\\", local = "\\\\?\\";
+    if (finalPath.compare(0, unc.size(), unc) == 0)
+        return "\\\\" + finalPath.substr(unc.size());
+    if (finalPath.compare(0, local.size(), local) == 0)
+        return finalPath.substr(local.size());
+    return finalPath;
+}
+
+bool IsNotFound(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Reads what `handle` has open when it is a file on disk of at most `limit` bytes.
+ReadStatus ReadOpenedFile(HANDLE handle, std::size_t limit, std::string& text)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nFileSizeHigh != 0 ||
+        info.nFileSizeLow > limit)
+        return ReadStatus::Unreadable;
+    text.clear();
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            return ReadStatus::Unreadable;
+        if (got == 0)
+            return ReadStatus::Read;
+        if (text.size() + got > limit)
+            return ReadStatus::Unreadable;  // grew past the limit while being read
+        text.append(buffer.data(), got);
+    }
+}
+
 bool MarkForDeletion(HANDLE handle)
 {
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -167,7 +206,52 @@ public:
         return removed;
     }
 
+    // A duplicate of the held handle: the same open folder, still without delete sharing.
+    std::unique_ptr<Folder> OpenAgain(const char*) override
+    {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), handle_, GetCurrentProcess(), &copy, 0, FALSE,
+                             DUPLICATE_SAME_ACCESS))
+            return nullptr;
+        return std::unique_ptr<Folder>(new Win32Folder(copy, finalPath_));
+    }
+
+    // By path below the held folder, which cannot be renamed while it is held. Opened
+    // without FILE_FLAG_BACKUP_SEMANTICS, so a folder does not open as a file.
+    ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
+    {
+        HANDLE handle = CreateFileA(BelowPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return IsNotFound(GetLastError()) ? ReadStatus::Missing : ReadStatus::Unreadable;
+        ReadStatus status = ReadOpenedFile(handle, limit, text);
+        CloseHandle(handle);
+        return status;
+    }
+
+    ReadStatus ListBelow(const std::string& path,
+                         const std::function<void(const DirEntry&)>& visit) override
+    {
+        HANDLE handle = CreateFileA(BelowPath(path).c_str(), kListAccess, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return IsNotFound(GetLastError()) ? ReadStatus::Missing : ReadStatus::Unreadable;
+        DWORD attributes = 0;
+        if (!AttributesOf(handle, attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            CloseHandle(handle);
+            return ReadStatus::Unreadable;
+        }
+        Win32Folder folder(handle, FinalPathOf(handle));
+        return folder.List(visit) ? ReadStatus::Read : ReadStatus::Unreadable;
+    }
+
 private:
+    std::string BelowPath(const std::string& path) const
+    {
+        std::string plain = PlainPath(finalPath_);
+        return plain.back() == '\\' ? plain + path : plain + '\\' + path;
+    }
+
     std::string ChildPath(const std::string& name) const
     {
         return finalPath_.back() == '\\' ? finalPath_ + name : finalPath_ + '\\' + name;
@@ -240,6 +324,7 @@ private:
 class Win32Platform : public Platform {
 public:
     char Separator() const override { return '\\'; }
+    bool FoldsCase() const override { return true; }
 
     bool ListProcessNames(std::vector<std::string>& names) override
     {
@@ -276,37 +361,18 @@ public:
         return std::string(path, length);
     }
 
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<void(const DirEntry&)>& visit) override
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return false;
-        do {
-            DirEntry entry;
-            entry.name = found.cFileName;
-            entry.kind = KindOf(found.dwFileAttributes);
-            entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) |
-                         found.nFileSizeLow;
-            visit(entry);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-        return true;
-    }
-
     bool IsDirectory(const std::string& path) override
     {
         DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    // The root is opened as set up (links followed) and may be shared fully: only what
-    // lies below it is guarded.
+    // The root is opened as set up (links followed) and held without delete sharing, so
+    // that it cannot be renamed or replaced while the cleaner works below it.
     std::unique_ptr<Folder> OpenRoot(const std::string& path, const char*) override
     {
-        HANDLE handle = CreateFileA(path.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        HANDLE handle = CreateFileA(path.c_str(), kListAccess, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return nullptr;
         DWORD attributes = 0;
@@ -342,9 +408,25 @@ public:
         return true;
     }
 
+    // The private-profile writer reads the file itself: it is handed only a regular file
+    // within the size limit (or none, which it creates).
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override
     {
+        HANDLE handle = CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE && !IsNotFound(GetLastError()))
+            return false;
+        if (handle != INVALID_HANDLE_VALUE) {
+            BY_HANDLE_FILE_INFORMATION info;
+            bool fits = GetFileType(handle) == FILE_TYPE_DISK &&
+                        GetFileInformationByHandle(handle, &info) &&
+                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                        info.nFileSizeHigh == 0 && info.nFileSizeLow <= kIniSizeLimit;
+            CloseHandle(handle);
+            if (!fits)
+                return false;
+        }
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                           file.c_str()) != 0;
     }

@@ -1,9 +1,14 @@
 // The cleaning pass: collect, select, then delete unreferenced scene files and stale
-// resources. Every deletion is made below an open "<installation>/common/petsoc", through
-// folders opened without following links, so it stays strictly inside that folder.
+// resources. Every read and deletion is made below the one open "common/petsoc"; deletions
+// go through folders opened without following links, so they stay strictly inside it.
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
 
+#include "cleaner/current_paths.h"
+#include "cleaner/folder_tree.h"
 #include "cleaner/format_path.h"
 #include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
@@ -47,13 +52,20 @@ constexpr StaleCategory kStaleCategories[] = {
     {"StaticRes", StaleAction::ZipOnly},
 };
 
-// Applies the categories' actions through a remover rooted at "common/petsoc"; `purpose`
-// is the category's resource id, or "scene-cache".
+// Applies the categories' actions through a remover rooted at the open "common/petsoc"
+// (`root`, borrowed), holding back every target that `current` covers.
 class Purger {
 public:
-    Purger(const std::string& petsoc, const char* purpose) : remover_(petsoc, false, purpose) {}
+    Purger(const std::string& petsoc, Folder* root, const CurrentPaths& current)
+        : remover_(petsoc, root, false), current_(current)
+    {
+    }
 
-    void DeleteOne(const std::string& path) { remover_.RemoveFileAt(path, false); }
+    void DeleteOne(const std::string& path)
+    {
+        if (!current_.Covers(path))
+            remover_.RemoveFileAt(path, false);
+    }
 
     void DeleteZipOf(const std::string& path)
     {
@@ -82,7 +94,8 @@ public:
             break;
         case StaleAction::ZipAndTree:
             DeleteZipOf(path);
-            remover_.RemoveTreeAt(path);
+            if (!current_.Covers(path))
+                remover_.RemoveTreeAt(path);
             break;
         case StaleAction::ZipOnly:
             DeleteZipOf(path);
@@ -92,9 +105,61 @@ public:
 
 private:
     RootedRemover remover_;
+    const CurrentPaths& current_;
+};
+
+// Collects the full path of every file below a folder into `files`.
+class FileCollection : public TreeVisitor {
+public:
+    FileCollection(const std::string& folder, std::set<std::string>& files)
+        : paths_{folder}, files_(files)
+    {
+    }
+
+    void File(Folder&, const DirEntry& entry) override
+    {
+        std::string path;
+        if (ChildPath(entry, path))
+            files_.insert(path);  // files and links, which are never entered
+    }
+    std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
+    {
+        std::string path;
+        if (!ChildPath(entry, path))
+            return nullptr;  // a cut path is neither collected nor entered
+        std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Read);
+        if (child)
+            paths_.push_back(path);
+        return child;
+    }
+    void Leave(Folder&, std::unique_ptr<Folder>, const DirEntry&) override { paths_.pop_back(); }
+
+private:
+    bool ChildPath(const DirEntry& entry, std::string& path) const
+    {
+        char child[kPathCapacity];
+        bool fits = FormatPath(child, sizeof child, "%s%c%s", paths_.back().c_str(),
+                               CurrentPlatform().Separator(), entry.name.c_str());
+        path = child;
+        return fits;
+    }
+
+    std::vector<std::string> paths_;  // the open folders' full paths, deepest last
+    std::set<std::string>& files_;
 };
 
 }  // namespace
+
+Folder* CResourceCleaner::PetsocRoot(std::string& path)
+{
+    if (!PetsocFolder(path))
+        return nullptr;
+    if (!petsocTried_) {
+        petsocTried_ = true;
+        petsocRoot_ = CurrentPlatform().OpenRoot(path, "petsoc");
+    }
+    return petsocRoot_.get();
+}
 
 int CResourceCleaner::ReadLocalVersion()
 {
@@ -109,42 +174,45 @@ void CResourceCleaner::Run()
     localVersion = ReadLocalVersion();
     if (localVersion == 0)
         return;
-    const char separator = CurrentPlatform().Separator();
     std::string petsoc;
+    if (!PetsocRoot(petsoc))
+        return;  // nothing there to read or delete
+    const char separator = CurrentPlatform().Separator();
     char scene[kPathCapacity];
-    if (PetsocFolder(petsoc) &&
-        FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(), separator,
+    if (FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(), separator,
                    separator, separator))
         CollectFiles(scene);
     LoadCurrentManifest();
     CollectReferencedFiles();
     SelectUnreferenced();
     ScanOldManifests();
-    if (!deleteFiles.empty())
+    // A failed read is not "nothing is current": without every word, nothing of that goes.
+    if (currentManifestRead && referencesRead && !deleteFiles.empty())
         DeleteUnreferenced();
-    if (!staleResources.empty())
+    if (currentManifestRead && !staleResources.empty())
         PurgeStaleResources();
+    petsocRoot_.reset();
 }
 
+// Reached from the open "common/petsoc" step by step, without following links.
 void CResourceCleaner::CollectFiles(const std::string& folder)
 {
-    Platform& platform = CurrentPlatform();
-    const char separator = platform.Separator();
-    char pattern[kPathCapacity];
-    if (!FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
+    std::string petsoc;
+    Folder* root = PetsocRoot(petsoc);
+    std::vector<std::string> steps;
+    if (!root || !StepsBelow(petsoc, folder, CurrentPlatform().Separator(), steps))
         return;
-    platform.ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (entry.name == "." || entry.name == "..")
+    std::unique_ptr<Folder> opened;
+    Folder* at = root;
+    for (const std::string& step : steps) {
+        DirEntry entry;
+        if (step == ".." || !at->Lookup(step, entry) || entry.kind != EntryKind::Directory ||
+            !(opened = at->OpenSubfolder(entry, FolderAccess::Read)))
             return;
-        char child[kPathCapacity];
-        if (!FormatPath(child, sizeof child, "%s%c%s", folder.c_str(), separator,
-                        entry.name.c_str()))
-            return;  // a cut path is neither collected nor entered
-        if (entry.kind == EntryKind::Directory)
-            CollectFiles(child);
-        else
-            scannedFiles.insert(child);  // files and links, which are never entered
-    });
+        at = opened.get();
+    }
+    FileCollection collection(folder, scannedFiles);
+    WalkTree(*at, collection);
 }
 
 void CResourceCleaner::SelectUnreferenced()
@@ -162,23 +230,32 @@ void CResourceCleaner::SelectUnreferenced()
 void CResourceCleaner::DeleteUnreferenced()
 {
     std::string petsoc;
-    if (!PetsocFolder(petsoc))
-        return;
-    Purger purger(petsoc, "scene-cache");  // file attributes are left as they are
+    Folder* root = PetsocRoot(petsoc);
+    std::unique_ptr<Folder> folder = root ? root->OpenAgain("scene-cache") : nullptr;
+    RootedRemover remover(petsoc, folder.get(), false);
     for (const std::string& path : deleteFiles)
-        purger.DeleteOne(path);
+        remover.RemoveFileAt(path, false);  // file attributes are left as they are
 }
 
 void CResourceCleaner::PurgeStaleResources()
 {
     std::string petsoc;
-    if (!PetsocFolder(petsoc))
+    Folder* root = PetsocRoot(petsoc);
+    if (!root)
         return;
+    Platform& platform = CurrentPlatform();
+    CurrentPaths current(platform.Separator(), platform.FoldsCase());
+    for (const auto& resource : currentResources)
+        current.Add(resource.second);
+    std::string manifest;
+    if (CurrentManifestPath(petsoc, manifest))
+        current.Add(manifest);
     for (const StaleCategory& category : kStaleCategories) {
         auto found = staleResources.find(category.resourceId);
         if (found == staleResources.end())
             continue;
-        Purger purger(petsoc, category.resourceId);
+        std::unique_ptr<Folder> folder = root->OpenAgain(category.resourceId);
+        Purger purger(petsoc, folder.get(), current);
         for (const std::string& path : found->second)
             purger.Apply(category.action, path);
     }

@@ -5,24 +5,35 @@
 // separator. Nothing outside "<installation>/common/petsoc" is ever deleted, a path that
 // had to be cut to fit a path buffer is never deleted or descended into, and no link below
 // that folder is followed when deleting (reading configuration may follow links: that can
-// only keep more files).
+// only keep more files). That folder is opened once, before the first read of the pass,
+// and every read and deletion of the pass is made below that one open folder, so nothing
+// done to its path meanwhile can lead the pass elsewhere. The pass deletes only on the word
+// of files it read whole, and never a current resource.
 //
 // Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion and the collecting,
 // selecting and deleting steps), manifest_readers.cpp (the manifests and resource names),
 // scene_readers.cpp (scene configurations, NPC lists, tiles and what is kept).
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "cleaner/platform.h"
+
+class TiXmlDocument;
 
 namespace cleaner {
 
 class CResourceCleaner {
 public:
     // The cleaning pass. Does nothing unless a running client publishes its version;
-    // all reading ends before the first deletion.
+    // all reading ends before the first deletion. Deletes nothing unless the current
+    // manifest was read whole, and no scene file unless every scene configuration and
+    // NPC list was.
     void Run();
 
     // --- readers ---
@@ -32,15 +43,19 @@ public:
     // A relative resource name with '/' and '\' turned into the platform separator; a
     // separator is appended when the name, as read, names an existing folder.
     static std::string NormalizeResPath(const std::string& name);
-    // Fills `currentResources` from the manifest of `localVersion`.
+    // Fills `currentResources` from the manifest of `localVersion`; sets
+    // `currentManifestRead`.
     void LoadCurrentManifest();
-    // Refills `keepFiles` from the scene configurations and NPC lists.
+    // Refills `keepFiles` from the scene configurations and NPC lists; sets
+    // `referencesRead`.
     void CollectReferencedFiles();
-    void ParseSceneConfig(const std::string& path);
+    // Each reader of one file: Missing when it is not there, Unreadable when it could not be
+    // read whole and parsed (nothing of it is used then).
+    ReadStatus ParseSceneConfig(const std::string& path);
     // Keeps the tiles "<base><row>_<column>.jpg" of a rows x columns grid. Tiles are told
     // by their names (see `IsKept`), so a grid of any size costs the same.
     void AddTileNames(const std::string& base, int rows, int columns);
-    void ParseNpcList(const std::string& path);
+    ReadStatus ParseNpcList(const std::string& path);
     // Feeds every manifest of another version than `localVersion` to `ParseOldManifest`.
     void ScanOldManifests();
     // The version number in a manifest file name ("PetCommunityRes_12.xml" gives 12).
@@ -57,7 +72,8 @@ public:
     // Moves the scanned files that are not kept into `deleteFiles`.
     void SelectUnreferenced();
     void DeleteUnreferenced();
-    // Deletes stale resources by the category of their resource id.
+    // Deletes stale resources by the category of their resource id, except any that names
+    // a current resource or a folder holding one.
     void PurgeStaleResources();
 
     // The tables, in this order; open to the cleaner's tests.
@@ -77,12 +93,32 @@ public:
     // The kept tile grids, beside `keepFiles`.
     std::vector<TileGrid> tileGrids;
 
+    // The current manifest was read whole and names at least one resource.
+    bool currentManifestRead = false;
+    // Every scene configuration and NPC list that exists was read whole, and every
+    // configuration folder that exists was listed.
+    bool referencesRead = false;
+
 private:
+    // "common/petsoc", opened at its first use and held until the pass ends; null when it
+    // cannot be opened. `path` gets its path.
+    Folder* PetsocRoot(std::string& path);
+    // The current manifest's full path; false when it does not fit a path buffer.
+    bool CurrentManifestPath(const std::string& petsoc, std::string& path) const;
+    // Reads the XML file at the full path `path` below "common/petsoc".
+    ReadStatus ReadXmlBelow(const std::string& path, TiXmlDocument& document);
+    // Lists the folder at the full path `path` below "common/petsoc".
+    ReadStatus ListBelow(const std::string& path,
+                         const std::function<void(const DirEntry&)>& visit);
+
     // Full path of a resource name below "common/petsoc"; false when it was cut.
     static bool ResourcePath(const std::string& name, std::string& path);
     void Keep(const std::string& name);
     void WalkConfigFolders(const char* resourceId, const char* fileName,
-                           void (CResourceCleaner::*parse)(const std::string&));
+                           ReadStatus (CResourceCleaner::*parse)(const std::string&));
+
+    std::unique_ptr<Folder> petsocRoot_;
+    bool petsocTried_ = false;
 };
 
 }  // namespace cleaner

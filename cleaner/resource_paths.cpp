@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "cleaner/folders.h"
@@ -56,6 +57,37 @@ bool PetsocFolder(std::string& folder)
                            separator, separator);
     folder = path;
     return fits;
+}
+
+bool StepsBelow(const std::string& root, const std::string& path, char separator,
+                std::vector<std::string>& steps)
+{
+    if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0 ||
+        path[root.size()] != separator)
+        return false;
+    steps.clear();
+    std::string::size_type start = root.size() + 1;
+    while (start <= path.size()) {
+        std::string::size_type end = path.find(separator, start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string step = path.substr(start, end - start);
+        if (!step.empty() && step != ".")
+            steps.push_back(std::move(step));
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string JoinSteps(const std::vector<std::string>& steps, char separator)
+{
+    std::string joined;
+    for (const std::string& step : steps) {
+        if (!joined.empty())
+            joined += separator;
+        joined += step;
+    }
+    return joined;
 }
 
 bool IsSafeResourceName(const std::string& name)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace cleaner {
 
@@ -13,6 +14,15 @@ int LeadingInt(const char* text);
 
 // "<installation>/common/petsoc"; false when it does not fit a path buffer.
 bool PetsocFolder(std::string& folder);
+
+// The steps of `path` below `root`, both joined with `separator`; "." and empty steps are
+// dropped (they name the same folder). False when `path` does not begin with `root` and a
+// separator.
+bool StepsBelow(const std::string& root, const std::string& path, char separator,
+                std::vector<std::string>& steps);
+
+// `steps` joined with `separator`.
+std::string JoinSteps(const std::vector<std::string>& steps, char separator);
 
 // True when a resource name from a manifest may lead to a deletion: it is relative (no
 // leading separator, no drive letter or other ':'), has no ".." step and names something

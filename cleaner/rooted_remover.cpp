@@ -4,31 +4,22 @@
 #include <utility>
 
 #include "cleaner/folder_tree.h"
+#include "cleaner/resource_paths.h"
 
 namespace cleaner {
 
-RootedRemover::RootedRemover(std::string root, bool pause, const char* purpose)
-    : root_(std::move(root)), pause_(pause), purpose_(purpose)
+RootedRemover::RootedRemover(std::string root, Folder* rootFolder, bool pause)
+    : root_(std::move(root)), rootFolder_(rootFolder), pause_(pause)
 {
 }
 
 bool RootedRemover::StepsBelowRoot(const std::string& path, std::vector<std::string>& steps) const
 {
-    const char separator = CurrentPlatform().Separator();
-    const std::string prefix = root_ + separator;
-    if (root_.empty() || path.compare(0, prefix.size(), prefix) != 0)
+    if (!StepsBelow(root_, path, CurrentPlatform().Separator(), steps))
         return false;
-    std::string::size_type start = prefix.size();
-    while (start <= path.size()) {
-        std::string::size_type end = path.find(separator, start);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string step = path.substr(start, end - start);
+    for (const std::string& step : steps) {
         if (step == "..")
             return false;
-        if (!step.empty() && step != ".")  // doubled separators and "." name the same folder
-            steps.push_back(std::move(step));
-        start = end + 1;
     }
     return !steps.empty();
 }
@@ -46,10 +37,6 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
     std::vector<std::string> steps;
     if (!StepsBelowRoot(path, steps))
         return nullptr;
-    if (!rootTried_) {
-        rootTried_ = true;
-        rootFolder_ = CurrentPlatform().OpenRoot(root_, purpose_);
-    }
     if (!rootFolder_)
         return nullptr;
     name = steps.back();
@@ -59,7 +46,7 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
            openNames_[shared] == steps[shared])
         ++shared;
     CloseFrom(shared);
-    Folder* folder = openChain_.empty() ? rootFolder_.get() : openChain_.back().get();
+    Folder* folder = openChain_.empty() ? rootFolder_ : openChain_.back().get();
     for (std::size_t i = shared; i < steps.size(); ++i) {
         DirEntry entry;
         if (!folder->Lookup(steps[i], entry) || entry.kind != EntryKind::Directory)

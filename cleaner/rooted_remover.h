@@ -10,16 +10,16 @@
 
 namespace cleaner {
 
-// The root is opened as it is set up (links followed); every folder below it is opened from
-// its parent without following a link, and each deletion is made relative to the open
+// The root is an open folder (opened as it is set up, links followed) that the remover
+// borrows; every folder below it is opened from its parent without following a link, and each deletion is made relative to the open
 // folder that holds it. A path that is not strictly below the root or has a ".." step is
 // never touched. Paths handed in one after another share the open folders they have in
 // common, so a sorted list of paths opens each folder once.
 class RootedRemover {
 public:
-    // `purpose` (a text that outlives the remover) names what the deletions are for, as
-    // `Platform::OpenRoot` takes it.
-    RootedRemover(std::string root, bool pause, const char* purpose);
+    // `root` is the path `rootFolder` (borrowed; null deletes nothing) was opened from. With
+    // `pause`, waits 2 ms after each file or link deleted by a tree removal.
+    RootedRemover(std::string root, Folder* rootFolder, bool pause);
 
     // Deletes the file or link at the full path `path` (never a folder, never a link's
     // target); read-only files only with `clearReadOnly`.
@@ -39,10 +39,8 @@ private:
     void CloseFrom(std::size_t depth);
 
     std::string root_;
+    Folder* rootFolder_;
     bool pause_;
-    const char* purpose_;
-    bool rootTried_ = false;
-    std::unique_ptr<Folder> rootFolder_;
     std::vector<std::string> openNames_;              // steps of the open chain
     std::vector<std::unique_ptr<Folder>> openChain_;  // their folders, root's child first
 };

@@ -64,14 +64,16 @@ void CResourceCleaner::CollectReferencedFiles()
 {
     keepFiles.clear();
     tileGrids.clear();
+    referencesRead = true;
     WalkConfigFolders("SceneConfigure", "Config.xml", &CResourceCleaner::ParseSceneConfig);
     WalkConfigFolders("NPCConfigure", "NpcList.xml", &CResourceCleaner::ParseNpcList);
 }
 
 // Parses `fileName` in each subfolder (one level, links followed) of the folder that
-// `resourceId` names in the current manifest.
+// `resourceId` names in the current manifest. What is missing keeps nothing; what is there
+// but cannot be listed or read whole, or whose path was cut, clears `referencesRead`.
 void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fileName,
-                                         void (CResourceCleaner::*parse)(const std::string&))
+                                         ReadStatus (CResourceCleaner::*parse)(const std::string&))
 {
     // Subfolders that are links are read too: reading can only keep more files.
     auto found = currentResources.find(resourceId);
@@ -79,27 +81,34 @@ void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fil
         return;
     const std::string& folder = found->second;
     const char separator = CurrentPlatform().Separator();
-    char pattern[kPathCapacity];
-    if (!FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
-        return;
+    char pattern[kPathCapacity];  // the folder's search pattern must fit, as it always had to
     std::vector<std::string> files;
-    CurrentPlatform().ForEachEntry(pattern, [&](const DirEntry& entry) {
-        if (entry.kind == EntryKind::File || entry.name == "." || entry.name == "..")
-            return;
-        char file[kPathCapacity];
-        FormatPath(file, sizeof file, "%s%c%s%c%s", folder.c_str(), separator,
-                   entry.name.c_str(), separator, fileName);
-        files.push_back(file);
-    });
-    for (const std::string& file : files)
-        (this->*parse)(file);
+    ReadStatus listed = ReadStatus::Unreadable;
+    if (FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
+        listed = ListBelow(folder, [&](const DirEntry& entry) {
+            if (entry.kind == EntryKind::File)
+                return;
+            char file[kPathCapacity];
+            if (FormatPath(file, sizeof file, "%s%c%s%c%s", folder.c_str(), separator,
+                           entry.name.c_str(), separator, fileName))
+                files.push_back(file);
+            else
+                referencesRead = false;
+        });
+    if (listed == ReadStatus::Unreadable)
+        referencesRead = false;
+    for (const std::string& file : files) {
+        if ((this->*parse)(file) == ReadStatus::Unreadable)
+            referencesRead = false;
+    }
 }
 
-void CResourceCleaner::ParseSceneConfig(const std::string& path)
+ReadStatus CResourceCleaner::ParseSceneConfig(const std::string& path)
 {
-    TiXmlDocument document(path.c_str());
-    if (!document.LoadFile())
-        return;
+    TiXmlDocument document;
+    ReadStatus status = ReadXmlBelow(path, document);
+    if (status != ReadStatus::Read)
+        return status;
     const TiXmlElement* model = Child(document.FirstChildElement("Config"), "SceneModel");
     const TiXmlElement* background = Child(model, "Background");
     const char* columns = Attr(background, "cols");
@@ -123,6 +132,7 @@ void CResourceCleaner::ParseSceneConfig(const std::string& path)
     const TiXmlElement* smallMap = Child(map, "SmallMap");
     keep(Attr(smallMap, "path"));
     keep(Attr(After(map, smallMap, "LargeMap"), "path"));
+    return status;
 }
 
 void CResourceCleaner::AddTileNames(const std::string& base, int rows, int columns)
@@ -147,11 +157,12 @@ bool CResourceCleaner::IsKept(const std::string& path) const
     return false;
 }
 
-void CResourceCleaner::ParseNpcList(const std::string& path)
+ReadStatus CResourceCleaner::ParseNpcList(const std::string& path)
 {
-    TiXmlDocument document(path.c_str());
-    if (!document.LoadFile())
-        return;
+    TiXmlDocument document;
+    ReadStatus status = ReadXmlBelow(path, document);
+    if (status != ReadStatus::Read)
+        return status;
     const TiXmlElement* list = Child(document.FirstChildElement("Config"), "NpcList");
     for (const TiXmlElement* npc = Child(list, "Npc"); npc; npc = npc->NextSiblingElement("Npc")) {
         const TiXmlElement* param = Child(Child(npc, "ParamList"), "Param");
@@ -159,6 +170,7 @@ void CResourceCleaner::ParseNpcList(const std::string& path)
         if (content && content->ToText())
             Keep(content->Value());
     }
+    return status;
 }
 
 }  // namespace cleaner

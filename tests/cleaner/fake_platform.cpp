@@ -1,6 +1,5 @@
 #include "tests/cleaner/fake_platform.h"
 
-#include <cctype>
 #include <cstddef>
 #include <utility>
 
@@ -8,33 +7,6 @@
 
 using cleaner::DirEntry;
 using cleaner::EntryKind;
-
-namespace {
-
-// Windows-style wildcard match: '*' and '?', letter case ignored, "*.*" matches all.
-bool Matches(const char* wildcard, const char* name)
-{
-    if (std::string(wildcard) == "*.*")
-        return true;
-    for (; *wildcard; ++wildcard, ++name) {
-        if (*wildcard == '*') {
-            for (const char* rest = name;; ++rest) {
-                if (Matches(wildcard + 1, rest))
-                    return true;
-                if (!*rest)
-                    return false;
-            }
-        }
-        if (!*name)
-            return false;
-        if (*wildcard != '?' && std::tolower(static_cast<unsigned char>(*wildcard)) !=
-                                    std::tolower(static_cast<unsigned char>(*name)))
-            return false;
-    }
-    return *name == '\0';
-}
-
-}  // namespace
 
 FakePlatform::FakePlatform()
 {
@@ -71,7 +43,13 @@ void FakePlatform::AddFile(const std::string& path, std::uint64_t size, bool rea
 void FakePlatform::AddLink(const std::string& path)
 {
     AddFolder(ParentOf(path));
-    nodes[path] = Node{EntryKind::Link, 0, false, false};
+    nodes[path] = Node{EntryKind::Link};
+}
+
+void FakePlatform::AddText(const std::string& path, const std::string& text)
+{
+    AddFile(path, text.size());
+    nodes[path].text = text;
 }
 
 bool FakePlatform::ListProcessNames(std::vector<std::string>& names)
@@ -88,35 +66,14 @@ std::string FakePlatform::CommonAppDataFolder()
     return commonAppData;
 }
 
-std::vector<DirEntry> FakePlatform::EntriesOf(const std::string& folder,
-                                              const std::string& wildcard) const
+std::vector<DirEntry> FakePlatform::EntriesOf(const std::string& folder) const
 {
     std::vector<DirEntry> entries;
-    for (const char* dot : {".", ".."}) {
-        if (Matches(wildcard.c_str(), dot))
-            entries.push_back(DirEntry{dot, EntryKind::Directory, 0});
-    }
     for (const auto& [path, node] : nodes) {
-        if (ParentOf(path) != folder)
-            continue;
-        std::string name = path.substr(folder.size() + 1);
-        if (Matches(wildcard.c_str(), name.c_str()))
-            entries.push_back(DirEntry{name, node.kind, node.size});
+        if (ParentOf(path) == folder)
+            entries.push_back(DirEntry{path.substr(folder.size() + 1), node.kind, node.size});
     }
     return entries;
-}
-
-bool FakePlatform::ForEachEntry(const std::string& pattern,
-                                const std::function<void(const DirEntry&)>& visit)
-{
-    patterns.push_back(pattern);
-    std::string folder = ParentOf(pattern);
-    if (!IsDirectory(folder))
-        return false;
-    // Visit a copy, as the system does: deleting during the walk does not disturb it.
-    for (const DirEntry& entry : EntriesOf(folder, pattern.substr(folder.size() + 1)))
-        visit(entry);
-    return true;
 }
 
 namespace {
@@ -131,10 +88,9 @@ public:
     {
         if (!fake_.IsDirectory(path_))
             return false;
-        for (const DirEntry& entry : fake_.EntriesOf(path_, "*")) {
-            if (entry.name != "." && entry.name != "..")
-                visit(entry);
-        }
+        // A copy, as the system lists: deleting during the walk does not disturb it.
+        for (const DirEntry& entry : fake_.EntriesOf(path_))
+            visit(entry);
         return true;
     }
 
@@ -182,8 +138,44 @@ public:
         return true;
     }
 
+    std::unique_ptr<cleaner::Folder> OpenAgain(const char*) override
+    {
+        return std::make_unique<FakeFolder>(fake_, path_);
+    }
+
+    // Links have no target here: nothing is read through them.
+    cleaner::ReadStatus ReadWhole(const std::string& path, std::size_t limit,
+                                  std::string& text) override
+    {
+        const FakePlatform::Node* node = Below(path);
+        if (!node || node->kind == EntryKind::Link)
+            return cleaner::ReadStatus::Missing;
+        if (node->kind != EntryKind::File || node->unreadable || node->text.size() > limit)
+            return cleaner::ReadStatus::Unreadable;
+        text = node->text;
+        return cleaner::ReadStatus::Read;
+    }
+
+    cleaner::ReadStatus ListBelow(const std::string& path,
+                                  const std::function<void(const DirEntry&)>& visit) override
+    {
+        const FakePlatform::Node* node = Below(path);
+        if (!node || node->kind == EntryKind::Link)
+            return cleaner::ReadStatus::Missing;
+        if (node->kind != EntryKind::Directory || node->unreadable)
+            return cleaner::ReadStatus::Unreadable;
+        return FakeFolder(fake_, Child(path)).List(visit) ? cleaner::ReadStatus::Read
+                                                          : cleaner::ReadStatus::Unreadable;
+    }
+
 private:
     std::string Child(const std::string& name) const { return path_ + "\\" + name; }
+
+    const FakePlatform::Node* Below(const std::string& path) const
+    {
+        auto found = fake_.nodes.find(Child(path));
+        return found == fake_.nodes.end() ? nullptr : &found->second;
+    }
 
     FakePlatform& fake_;
     std::string path_;

@@ -1,5 +1,6 @@
-// An in-memory platform for the cleaner's core: a folder tree with Windows separators,
-// a process list, shared texts and INI files, recording what the core asks for.
+// An in-memory platform for the cleaner's core: a folder tree with Windows separators
+// (files with their texts), a process list, shared texts and INI files, recording what
+// the core asks for.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,8 @@ public:
         std::uint64_t size = 0;
         bool readOnly = false;
         bool locked = false;  // held open by someone: cannot be deleted
+        bool unreadable = false;  // a FIFO or device, or a file without read permission
+        std::string text;         // what reading it gives
     };
 
     // Installs itself for the test's duration, with fresh folder caches.
@@ -30,6 +33,8 @@ public:
     void AddFile(const std::string& path, std::uint64_t size = 1, bool readOnly = false,
                  bool locked = false);
     void AddLink(const std::string& path);
+    // A file holding `text`.
+    void AddText(const std::string& path, const std::string& text);
     bool Exists(const std::string& path) const { return nodes.count(path) != 0; }
 
     std::map<std::string, Node> nodes;
@@ -39,8 +44,8 @@ public:
     std::string moduleFile = "C:\\Pet\\cleaner.exe";
     std::map<std::string, std::string> sharedTexts;
     std::map<std::string, std::string> iniFiles;  // file path to its text
+    bool foldsCase = true;
 
-    std::vector<std::string> patterns;  // every enumeration asked for
     std::vector<std::string> opened;    // every folder opened (roots included), in order
     std::vector<std::string> removed;   // files, links and folders deleted, in order
     std::string output, errors;     // what was written to standard output and error
@@ -48,11 +53,10 @@ public:
     int pauses = 0;
 
     char Separator() const override { return '\\'; }
+    bool FoldsCase() const override { return foldsCase; }
     bool ListProcessNames(std::vector<std::string>& names) override;
     std::string CommonAppDataFolder() override;
     std::string ModuleFileName() override { return moduleFile; }
-    bool ForEachEntry(const std::string& pattern,
-                      const std::function<void(const cleaner::DirEntry&)>& visit) override;
     bool IsDirectory(const std::string& path) override;
     std::unique_ptr<cleaner::Folder> OpenRoot(const std::string& path,
                                               const char* purpose) override;
@@ -63,9 +67,8 @@ public:
                        const std::string& key, const std::string& value) override;
     void Write(cleaner::Stream stream, const std::string& text) override;
 
-    // The children of `folder`, with "." and ".." where `wildcard` matches them.
-    std::vector<cleaner::DirEntry> EntriesOf(const std::string& folder,
-                                             const std::string& wildcard) const;
+    // The children of `folder`.
+    std::vector<cleaner::DirEntry> EntriesOf(const std::string& folder) const;
     bool HasChildren(const std::string& folder) const;
     static std::string ParentOf(const std::string& path);
 };

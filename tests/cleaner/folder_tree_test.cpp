@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "cleaner/folder_tree.h"
@@ -25,6 +26,17 @@ bool AnyContains(const std::vector<std::string>& list, const std::string& part)
     });
 }
 
+// A remover over the root folder `root`, opened as the cleaner opens its roots.
+struct Rooted {
+    Rooted(const std::string& root, bool pause)
+        : folder(cleaner::CurrentPlatform().OpenRoot(root, "test")),
+          remover(root, folder.get(), pause)
+    {
+    }
+    std::unique_ptr<cleaner::Folder> folder;
+    RootedRemover remover;
+};
+
 }  // namespace
 
 TEST(RemoveFolderTree, RemovesNestedFilesFoldersAndReadOnlyFiles)
@@ -35,7 +47,7 @@ TEST(RemoveFolderTree, RemovesNestedFilesFoldersAndReadOnlyFiles)
     fake.AddFolder("C:\\Data\\Moravel\\empty");
     fake.AddFile("C:\\Data\\sentinel.txt");
 
-    RootedRemover("C:\\Data", false, "test").RemoveTreeAt("C:\\Data\\Moravel");
+    Rooted("C:\\Data", false).remover.RemoveTreeAt("C:\\Data\\Moravel");
 
     EXPECT_FALSE(fake.Exists("C:\\Data\\Moravel"));
     EXPECT_TRUE(Contains(fake.removed, "C:\\Data\\Moravel\\sub\\deeper\\b.bin"));
@@ -51,7 +63,7 @@ TEST(RemoveFolderTree, LeavesUndeletableFileWithItsFolders)
     fake.AddFile("C:\\D\\M\\gone\\x.dat");
     fake.AddFile("C:\\D\\M\\top.dat");
 
-    RootedRemover("C:\\D", true, "test").RemoveTreeAt("C:\\D\\M");
+    Rooted("C:\\D", true).remover.RemoveTreeAt("C:\\D\\M");
 
     EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep\\held.dat"));
     EXPECT_TRUE(fake.Exists("C:\\D\\M\\keep"));
@@ -70,7 +82,8 @@ TEST(RemoveFolderTree, RemovesLinksAsThemselvesWithoutEnteringThem)
     fake.AddLink("C:\\D\\Linked");
     fake.AddFile("C:\\Elsewhere\\precious.txt");
 
-    RootedRemover remover("C:\\D", false, "test");
+    Rooted rooted("C:\\D", false);
+    RootedRemover& remover = rooted.remover;
     remover.RemoveTreeAt("C:\\D\\M");
     remover.RemoveTreeAt("C:\\D\\Linked");
 
@@ -107,7 +120,8 @@ TEST(RootedRemover, TouchesOnlyWhatLiesStrictlyBelowTheRootThroughFolders)
         fake.AddFile("C:\\Pet\\common\\sentinel.zip");
         fake.AddFile("C:\\Pet\\common\\petsocX\\a.swf");
         fake.AddLink(root + "\\linked");
-        RootedRemover remover(root, false, "test");
+        Rooted rooted(root, false);
+    RootedRemover& remover = rooted.remover;
         if (c.tree)
             remover.RemoveTreeAt(c.path);
         else
@@ -124,7 +138,8 @@ TEST(RootedRemover, SortedPathsOpenEachFolderOnce)
     for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
         fake.AddFile(std::string("C:\\R\\Data\\") + name);
 
-    RootedRemover remover("C:\\R", false, "test");
+    Rooted rooted("C:\\R", false);
+    RootedRemover& remover = rooted.remover;
     for (const char* name : {"x\\1", "x\\2", "x\\deep\\3", "y\\4", "y\\5"})
         remover.RemoveFileAt(std::string("C:\\R\\Data\\") + name, false);
 

@@ -109,8 +109,8 @@ TEST_F(RunCleanerTest, UnknownAllUsersFolderSkipsRemoval)
     fake.AddFile("\\Halvern\\Moravel\\relative.dat");
     Run();
     EXPECT_TRUE(fake.removed.empty());
-    for (const std::string& pattern : fake.patterns)
-        EXPECT_EQ(std::string::npos, pattern.find("Halvern")) << pattern;
+    for (const std::string& folder : fake.opened)
+        EXPECT_EQ(std::string::npos, folder.find("Halvern")) << folder;
     EXPECT_FALSE(Ini().empty());
 }
 
@@ -148,7 +148,6 @@ TEST(RunCleaner, UnknownInstallationFolderSkipsPassAndRecord)
         cleaner::RunCleaner(resourceCleaner);
         EXPECT_TRUE(unknown.removed.empty()) << module;
         EXPECT_TRUE(unknown.opened.empty()) << module;
-        EXPECT_TRUE(unknown.patterns.empty()) << module;
         EXPECT_TRUE(unknown.iniFiles.empty()) << module;
     }
 }

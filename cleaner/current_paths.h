@@ -1,0 +1,31 @@
+// The current resources' paths, which no purge may delete: a purge target that names one of
+// them, or a folder holding one, is held back.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace cleaner {
+
+// Paths compare by their steps ("." and empty steps dropped), ignoring letter case where
+// the file system does. A current path with ".." steps counts both as written and as those
+// steps resolve by name, so that no spelling of it leaves it unguarded.
+class CurrentPaths {
+public:
+    CurrentPaths(char separator, bool foldCase) : separator_(separator), foldCase_(foldCase) {}
+
+    void Add(const std::string& path);
+    // True when `path` names a current path or a folder holding one.
+    bool Covers(const std::string& path) const;
+
+private:
+    // Inserts the key of `path` and of each folder above it.
+    void AddWithFolders(const std::string& path, bool resolveParents);
+    std::string Key(const std::string& path, bool resolveParents) const;
+
+    char separator_;
+    bool foldCase_;
+    std::set<std::string> keys_;
+};
+
+}  // namespace cleaner

@@ -1,0 +1,297 @@
+#include "cleaner/xml_input.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace cleaner {
+
+namespace {
+
+constexpr std::size_t kUnknownDepth = static_cast<std::size_t>(-1);
+
+// TinyXML steps through text runs and quoted values by UTF-8 sequences only once a BOM or
+// the first top-level declaration told it the text is UTF-8; before that, byte by byte.
+enum class Encoding { Unknown, Utf8, Legacy };
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The parser takes every byte from 127 up for a letter.
+bool IsNameStart(char c)
+{
+    return static_cast<unsigned char>(c) >= 127 || IsAsciiLetter(c) || c == '_';
+}
+
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Walks a text the way TinyXML's parser tokenises it, counting open elements.
+class NestingScan {
+public:
+    explicit NestingScan(const std::string& text) : text_(text), size_(text.size()) {}
+
+    std::size_t Deepest()
+    {
+        if (StartsWith(0, "\xEF\xBB\xBF", false))
+            encoding_ = Encoding::Utf8;
+        std::size_t at = 0, depth = 0, deepest = 0;
+        while (at < size_ && !unsure_) {
+            if (text_[at] != '<') {
+                at = SkipRun(at, '<');
+            } else if (depth > 0 && At(at + 1) == '/') {
+                --depth;  // an end tag, read to its '>'
+                at = After(at + 2, ">");
+            } else if (StartsWith(at, "<?xml", true)) {
+                at = Declaration(at + 5, depth == 0);
+            } else if (StartsWith(at, "<!--", false)) {
+                at = After(at + 4, "-->");
+            } else if (StartsWith(at, "<![CDATA[", false)) {
+                at = After(at + 9, "]]>");
+            } else if (IsNameStart(At(at + 1))) {
+                deepest = std::max(deepest, ++depth);
+                bool empty = false;
+                at = StartTag(at + 1, empty);
+                depth -= empty ? 1 : 0;
+            } else {
+                at = After(at + 1, ">");  // "<!DOCTYPE ...>" and other unknown markup
+            }
+        }
+        return unsure_ ? kUnknownDepth : deepest;
+    }
+
+private:
+    char At(std::size_t at) const { return at < size_ ? text_[at] : '\0'; }
+
+    bool StartsWith(std::size_t at, const char* prefix, bool ignoreCase) const
+    {
+        for (; *prefix; ++prefix, ++at) {
+            char c = At(at);
+            if (c == '\0' || (ignoreCase ? Lower(c) != Lower(*prefix) : c != *prefix))
+                return false;
+        }
+        return true;
+    }
+
+    // The position just after the next `marker` from `at`, or the end of the text.
+    std::size_t After(std::size_t at, const char* marker) const
+    {
+        std::size_t found = text_.find(marker, std::min(at, size_));
+        return found == std::string::npos ? size_ : found + std::strlen(marker);
+    }
+
+    std::size_t SkipSpace(std::size_t at) const
+    {
+        while (at < size_ && IsSpace(text_[at]))
+            ++at;
+        return at;
+    }
+
+    // Where an entity at `at` ('&') ends as the parser reads it; 0 when the parser fails on
+    // it. A numeric reference ends at the first ';', and only its last digits are checked,
+    // so it may well span markup.
+    std::size_t EntityEnd(std::size_t at) const
+    {
+        if (At(at + 1) == '#' && At(at + 2) != '\0') {
+            const bool hex = At(at + 2) == 'x';
+            if (hex && At(at + 3) == '\0')
+                return 0;
+            std::size_t semicolon = text_.find(';', at + (hex ? 3 : 2));
+            if (semicolon == std::string::npos)
+                return 0;
+            for (std::size_t q = semicolon - 1; text_[q] != (hex ? 'x' : '#'); --q) {
+                if (hex ? !IsHexDigit(text_[q]) : !(text_[q] >= '0' && text_[q] <= '9'))
+                    return 0;
+            }
+            return semicolon + 1;
+        }
+        for (const char* entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
+            if (StartsWith(at, entity, false))
+                return at + std::strlen(entity);
+        }
+        return at + 1;
+    }
+
+    // A text run or quoted value from `at` up to `end` (not consumed), stepped as the parser
+    // steps: entities whole, and in UTF-8 a lead byte with the bytes its sequence claims,
+    // whatever they are. Where the parser fails, the scan goes on byte by byte.
+    std::size_t SkipRun(std::size_t at, char end) const
+    {
+        while (at < size_ && text_[at] != end) {
+            if (text_[at] == '&') {
+                std::size_t next = EntityEnd(at);
+                at = next != 0 ? next : at + 1;
+            } else if (encoding_ == Encoding::Utf8) {
+                at += static_cast<std::size_t>(
+                    TiXmlBase::utf8ByteTable[static_cast<unsigned char>(text_[at])]);
+            } else {
+                ++at;
+            }
+        }
+        return std::min(at, size_);
+    }
+
+    // A quoted value from its opening quote at `at`: the position after its closing quote.
+    std::size_t QuotedValue(std::size_t at) const
+    {
+        std::size_t end = SkipRun(at + 1, text_[at]);
+        return end < size_ ? end + 1 : size_;
+    }
+
+    // A start tag from its name at `at`: the position after its '>' or "/>".
+    std::size_t StartTag(std::size_t at, bool& empty) const
+    {
+        while (at < size_) {
+            const char c = text_[at];
+            if (c == '>')
+                return at + 1;
+            if (c == '/' && At(at + 1) == '>') {
+                empty = true;
+                return at + 2;
+            }
+            at = (c == '"' || c == '\'') ? QuotedValue(at) : at + 1;
+        }
+        return size_;
+    }
+
+    // A declaration from after "<?xml". The parser reads the attributes whose names begin
+    // with "version", "encoding" or "standalone" and steps over anything else to a blank
+    // or '>'. The first top-level declaration fixes the encoding for the rest of the text.
+    std::size_t Declaration(std::size_t at, bool topLevel)
+    {
+        std::string encoding;
+        while (at < size_ && text_[at] != '>') {
+            at = SkipSpace(at);
+            const bool isEncoding = !StartsWith(at, "version", true) &&
+                                    StartsWith(at, "encoding", true);
+            if (!StartsWith(at, "version", true) && !isEncoding &&
+                !StartsWith(at, "standalone", true)) {
+                while (at < size_ && text_[at] != '>' && !IsSpace(text_[at]))
+                    ++at;
+                continue;
+            }
+            std::string value;
+            if (!DeclarationAttribute(at, value))
+                return at;  // the parser stops here; the scan reads on as content
+            if (isEncoding)
+                encoding = value;
+        }
+        if (topLevel && encoding_ == Encoding::Unknown)
+            encoding_ = EncodingNamed(encoding);
+        return at < size_ ? at + 1 : size_;
+    }
+
+    // One attribute as the parser reads it: name, '=', then a quoted or bare value. False
+    // where the parser fails.
+    bool DeclarationAttribute(std::size_t& at, std::string& value)
+    {
+        while (at < size_ && IsNameChar(text_[at]))
+            ++at;
+        at = SkipSpace(at);
+        if (At(at) != '=')
+            return false;
+        at = SkipSpace(at + 1);
+        const char quote = At(at);
+        if (quote == '"' || quote == '\'') {
+            std::size_t end = QuotedValue(at);
+            value = text_.substr(at + 1, end - at - 2);
+            at = end;
+            // A reference inside the value would have to be decoded to know the encoding.
+            unsure_ = unsure_ || value.find('&') != std::string::npos;
+            return true;
+        }
+        std::size_t start = at;
+        while (at < size_ && !IsSpace(text_[at]) && text_[at] != '/' && text_[at] != '>') {
+            if (text_[at] == '"' || text_[at] == '\'')
+                return false;
+            ++at;
+        }
+        value = text_.substr(start, at - start);
+        return true;
+    }
+
+    Encoding EncodingNamed(const std::string& name) const
+    {
+        const auto startsWith = [&name](const char* prefix) {
+            std::size_t length = std::strlen(prefix);
+            return name.size() >= length &&
+                   std::equal(prefix, prefix + length, name.begin(),
+                              [](char a, char b) { return Lower(a) == Lower(b); });
+        };
+        return name.empty() || startsWith("UTF-8") || startsWith("UTF8") ? Encoding::Utf8
+                                                                          : Encoding::Legacy;
+    }
+
+    const std::string& text_;
+    const std::size_t size_;
+    Encoding encoding_ = Encoding::Unknown;
+    bool unsure_ = false;
+};
+
+}  // namespace
+
+std::string XmlText(const std::string& bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size() && bytes[at] != '\0'; ++at) {
+        if (bytes[at] != '\r') {
+            text += bytes[at];
+            continue;
+        }
+        text += '\n';
+        if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            ++at;
+    }
+    return text;
+}
+
+std::size_t XmlNestingBound(const std::string& text)
+{
+    return NestingScan(text).Deepest();
+}
+
+bool ParseXmlText(const std::string& text, TiXmlDocument& document)
+{
+    // The parser may step up to three bytes past the last one inside a UTF-8 sequence: it
+    // finds NULs there.
+    std::string padded = text;
+    padded.append(4, '\0');
+    document.Parse(padded.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !document.Error();
+}
+
+ReadStatus ReadXml(Folder& folder, const std::string& path, TiXmlDocument& document)
+{
+    std::string bytes;
+    ReadStatus status = folder.ReadWhole(path, kXmlSizeLimit, bytes);
+    if (status != ReadStatus::Read)
+        return status;
+    const std::string text = XmlText(bytes);
+    if (XmlNestingBound(text) > kXmlDepthLimit || !ParseXmlText(text, document))
+        return ReadStatus::Unreadable;
+    return ReadStatus::Read;
+}
+
+}  // namespace cleaner

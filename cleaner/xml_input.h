@@ -1,0 +1,36 @@
+// Reading the client's XML files as input a local user may have written: whole, from regular
+// files only, within a size limit, and parsed only when TinyXML's recursive parser cannot
+// nest deeper than a depth limit (a deep document would overflow the stack).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "cleaner/platform.h"
+
+class TiXmlDocument;
+
+namespace cleaner {
+
+constexpr std::size_t kXmlSizeLimit = 16 * 1024 * 1024;
+constexpr std::size_t kXmlDepthLimit = 256;
+
+// `bytes` as TinyXML's LoadFile hands a file to its parser: up to the first NUL, with each
+// CR LF and each lone CR turned into LF.
+std::string XmlText(const std::string& bytes);
+
+// The deepest element nesting TinyXML's parser can reach on `text` (an `XmlText`), never
+// less than it nests, whether the parse then succeeds or fails. The scan reads the text as
+// the parser does: comments, CDATA sections, declarations and unknown markup to their ends,
+// quoted attribute values and text runs with the parser's entity and UTF-8 steps.
+std::size_t XmlNestingBound(const std::string& text);
+
+// Parses `text` (an `XmlText`) into `document`; false when it is not well-formed.
+bool ParseXmlText(const std::string& text, TiXmlDocument& document);
+
+// Reads the file `path` below `folder` and parses it. Missing when nothing is there;
+// Unreadable when it is no regular file, cannot be read, holds more than `kXmlSizeLimit`
+// bytes, nests deeper than `kXmlDepthLimit` elements or is not well-formed.
+ReadStatus ReadXml(Folder& folder, const std::string& path, TiXmlDocument& document);
+
+}  // namespace cleaner
