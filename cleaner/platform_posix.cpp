@@ -124,41 +124,51 @@ DirEntry EntryOf(const char* name, const struct stat& info)
     return entry;
 }
 
-// An open folder: a directory stream whose descriptor every call works relative to.
+// An open folder: a descriptor every call works relative to. A directory stream (and its
+// buffer) exists only while the folder is listed, so a walk holding one folder per level
+// needs little more than a descriptor per level.
 class PosixFolder : public Folder {
 public:
     // Takes over `fd` (closing it on failure); null when it is -1 or no folder.
     static std::unique_ptr<Folder> Adopt(int fd)
     {
+        struct stat info;
         if (fd < 0)
             return nullptr;
-        DIR* dir = fdopendir(fd);
-        if (!dir) {
+        if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode)) {
             close(fd);
             return nullptr;
         }
-        return std::unique_ptr<Folder>(new PosixFolder(dir));
+        return std::unique_ptr<Folder>(new PosixFolder(fd));
     }
 
-    ~PosixFolder() override { closedir(dir_); }
+    ~PosixFolder() override { close(fd_); }
 
     bool List(const std::function<void(const DirEntry&)>& visit) override
     {
-        rewinddir(dir_);
-        while (dirent* found = readdir(dir_)) {
+        int copy = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        DIR* dir = copy < 0 ? nullptr : fdopendir(copy);
+        if (!dir) {
+            if (copy >= 0)
+                close(copy);
+            return false;
+        }
+        rewinddir(dir);  // the copy shares the position of earlier listings
+        while (dirent* found = readdir(dir)) {
             if (IsDotName(found->d_name))
                 continue;
             struct stat info;
-            if (fstatat(dirfd(dir_), found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+            if (fstatat(fd_, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
                 visit(EntryOf(found->d_name, info));
         }
+        closedir(dir);
         return true;
     }
 
     bool Lookup(const std::string& name, DirEntry& entry) override
     {
         struct stat info;
-        if (fstatat(dirfd(dir_), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             return false;
         entry = EntryOf(name.c_str(), info);
         return true;
@@ -167,7 +177,7 @@ public:
     // Entered only when the folder opened is the one listed: same device and inode.
     std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess) override
     {
-        int fd = openat(dirfd(dir_), entry.name.c_str(),
+        int fd = openat(fd_, entry.name.c_str(),
                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         struct stat info;
         if (fd >= 0 && (fstat(fd, &info) != 0 ||
@@ -182,7 +192,7 @@ public:
     // unlinkat without AT_REMOVEDIR refuses folders and removes a link as itself.
     bool RemoveEntry(const std::string& name, bool) override
     {
-        return unlinkat(dirfd(dir_), name.c_str(), 0) == 0;
+        return unlinkat(fd_, name.c_str(), 0) == 0;
     }
 
     // Removable when it is no folder and this folder may be written (a sticky folder's
@@ -190,26 +200,26 @@ public:
     bool CanRemoveEntry(const std::string& name, bool) override
     {
         struct stat info;
-        return fstatat(dirfd(dir_), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        return fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                !S_ISDIR(info.st_mode) &&
-               faccessat(dirfd(dir_), ".", W_OK | X_OK, AT_EACCESS) == 0;
+               faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) == 0;
     }
 
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
     {
         child.reset();
-        return unlinkat(dirfd(dir_), name.c_str(), AT_REMOVEDIR) == 0;
+        return unlinkat(fd_, name.c_str(), AT_REMOVEDIR) == 0;
     }
 
     // "." of an open folder is that folder, wherever it has been moved since.
     std::unique_ptr<Folder> OpenAgain(const char*) override
     {
-        return Adopt(openat(dirfd(dir_), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return Adopt(openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
 
     ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
     {
-        return ReadRegularFile(dirfd(dir_), path, limit, text);
+        return ReadRegularFile(fd_, path, limit, text);
     }
 
     ReadStatus ListBelow(const std::string& path,
@@ -217,25 +227,25 @@ public:
     {
         // O_DIRECTORY refuses anything else before it is opened: a FIFO never blocks here.
         std::unique_ptr<Folder> folder = Adopt(openat(
-            dirfd(dir_), path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+            fd_, path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
         if (folder)
             return folder->List(visit) ? ReadStatus::Read : ReadStatus::Unreadable;
         struct stat info;
-        if (fstatat(dirfd(dir_), path.c_str(), &info, 0) != 0 &&
+        if (fstatat(fd_, path.c_str(), &info, 0) != 0 &&
             (errno == ENOENT || errno == ENOTDIR))
             return ReadStatus::Missing;
         return ReadStatus::Unreadable;
     }
 
 private:
-    explicit PosixFolder(DIR* dir) : dir_(dir) {}
+    explicit PosixFolder(int fd) : fd_(fd) {}
 
     static bool IsDotName(const char* name)
     {
         return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
     }
 
-    DIR* dir_;
+    int fd_;
 };
 
 class PosixPlatform : public Platform {

@@ -158,7 +158,7 @@ TEST_F(CleaningPass, NothingOutsideTheResourceFolderIsDeleted)
     WriteFile(Root() / "outside" / "keep.txt", 1);
     WriteFile(install / "sentinel.zip", 1);
     std::string absolute = (Root() / "outside").generic_string();
-    WriteManifest("PetCommunityRes_57.xml", {});
+    WriteManifest("PetCommunityRes_57.xml", {{"Other", "Data/x.swf"}});
     WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "../../../outside"},
                                              {"SceneConfigure", "Data/../../../outside"},
                                              {"MapConfigure", absolute},
@@ -185,7 +185,7 @@ TEST_F(CleaningPass, LinksInSceneCacheAndStaleResourcesAreNotFollowed)
         std::string why;
         ASSERT_TRUE(testsupport::MakeLink(target.string(), link.string(), why)) << why;
     }
-    WriteManifest("PetCommunityRes_57.xml", {});
+    WriteManifest("PetCommunityRes_57.xml", {{"Other", "Data/x.swf"}});
     WriteManifest("PetCommunityRes_56.xml", {{"NPCConfigure", "Data/npc1"},
                                              {"LoadPanel", "Data/panel1"}});
 

@@ -92,7 +92,9 @@ TEST_F(SwapAttack, ClientFolderRemovalStaysInside)
 TEST_F(SwapAttack, ScenePurgeStaysInside)
 {
     fs::path petsoc = install / "common" / "petsoc";
-    WriteText(petsoc / "PetCommunityRes_57.xml", "<Config><NormalRes/></Config>");
+    WriteText(petsoc / "PetCommunityRes_57.xml",
+              "<Config><NormalRes><ResourceProperty ResID=\"Other\" ResName=\"Data/x.swf\"/>"
+              "</NormalRes></Config>");
     for (int round = 0; round < 3; ++round) {
         fs::path victim = petsoc / "Data" / "res" / "scene" / "s1";
         RemoveTree(victim);

@@ -1,0 +1,166 @@
+// The cleaning pass on the fake tree: it deletes only on the word of files it read whole,
+// and never a current resource.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cleaner/resource_cleaner.h"
+#include "cleaner/xml_input.h"
+#include "tests/cleaner/fake_platform.h"
+
+namespace {
+
+using Resources = std::vector<std::pair<std::string, std::string>>;
+
+const std::string kPetsoc = "C:\\Pet\\common\\petsoc";
+
+std::string At(std::string path)
+{
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return kPetsoc + "\\" + path;
+}
+
+std::string Manifest(const Resources& resources)
+{
+    std::string xml = "<?xml version=\"1.0\"?>\r\n<Config><NormalRes>\r\n";
+    for (const auto& [id, name] : resources)
+        xml += "<ResourceProperty ResID=\"" + id + "\" ResName=\"" + name + "\"/>\r\n";
+    return xml + "</NormalRes></Config>\r\n";
+}
+
+std::string Nested(int depth)
+{
+    std::string xml = "<Config>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<a>";
+    return xml;
+}
+
+// A fake installation in which each case runs one pass.
+struct Pass {
+    void Erase(const std::string& path)
+    {
+        for (auto it = fake.nodes.begin(); it != fake.nodes.end();)
+            it = it->first.compare(0, path.size(), path) == 0 ? fake.nodes.erase(it) : ++it;
+    }
+
+    void Run()
+    {
+        fake.sharedTexts["LocalVersion"] = "57";
+        cleaner::CResourceCleaner().Run();
+    }
+
+    FakePlatform fake;
+};
+
+}  // namespace
+
+TEST(PassRules, FailedReadsStopTheDeletionsThatRelyOnThem)
+{
+    const std::string current = At("PetCommunityRes_57.xml");
+    const std::string scene = At("Data/sceneconfig/s1/Config.xml");
+    const std::string npc = At("Data/npc/town/NpcList.xml");
+    const std::string manifest = Manifest({{"SceneConfigure", "Data/sceneconfig"},
+                                           {"NPCConfigure", "Data/npc"},
+                                           {"StaticRes", "Data/static"}});
+    const struct {
+        const char* what;
+        std::function<void(Pass&)> change;
+        bool sceneFilesGo;
+        bool staleGoes;
+    } cases[] = {
+        {"all read", [](Pass&) {}, true, true},
+        {"manifest missing", [&](Pass& t) { t.Erase(current); }, false, false},
+        {"manifest cut short",
+         [&](Pass& t) { t.fake.AddText(current, manifest.substr(0, manifest.size() / 2)); },
+         false, false},
+        {"manifest 100,000 levels deep",
+         [&](Pass& t) { t.fake.AddText(current, Nested(100000)); }, false, false},
+        {"manifest a FIFO", [&](Pass& t) { t.fake.nodes[current].unreadable = true; },
+         false, false},
+        {"manifest over the size limit",
+         [&](Pass& t) {
+             t.fake.AddText(current, manifest + std::string(cleaner::kXmlSizeLimit, ' '));
+         },
+         false, false},
+        {"manifest naming no resource",
+         [&](Pass& t) { t.fake.AddText(current, "<Config><NormalRes/></Config>"); }, false,
+         false},
+        {"scene configuration unreadable",
+         [&](Pass& t) { t.fake.nodes[scene].unreadable = true; }, false, true},
+        {"scene configuration not well-formed",
+         [&](Pass& t) { t.fake.AddText(scene, "<Config><SceneModel>"); }, false, true},
+        {"NPC list too deep", [&](Pass& t) { t.fake.AddText(npc, Nested(300)); }, false,
+         true},
+        {"configuration folder unlistable",
+         [&](Pass& t) { t.fake.nodes[At("Data/sceneconfig")].unreadable = true; }, false,
+         true},
+        {"subfolder without Config.xml",
+         [&](Pass& t) { t.fake.AddFolder(At("Data/sceneconfig/s2")); }, true, true},
+        {"named folder missing", [&](Pass& t) { t.Erase(At("Data/npc")); }, true, true},
+    };
+    for (const auto& c : cases) {
+        Pass t;
+        t.fake.AddText(current, manifest);
+        t.fake.AddText(scene, "<Config><SceneModel><Navigator>"
+                              "<Path value=\"Data/res/scene/s1/nav.xml\"/></Navigator>"
+                              "</SceneModel></Config>");
+        t.fake.AddText(npc, "<Config><NpcList><Npc><ParamList><Param>Data/res/scene/npc/a.swf"
+                            "</Param></ParamList></Npc></NpcList></Config>");
+        t.fake.AddText(At("PetCommunityRes_56.xml"), Manifest({{"LoadPanel", "Data/panel1"}}));
+        for (const char* file : {"Data/res/scene/s1/nav.xml", "Data/res/scene/s1/old.jpg",
+                                 "Data/res/scene/npc/a.swf", "Data/panel1.zip"})
+            t.fake.AddFile(At(file));
+        c.change(t);
+        t.Run();
+        EXPECT_EQ(c.sceneFilesGo, !t.fake.Exists(At("Data/res/scene/s1/old.jpg"))) << c.what;
+        EXPECT_TRUE(t.fake.Exists(At("Data/res/scene/s1/nav.xml"))) << c.what;
+        EXPECT_EQ(c.staleGoes, !t.fake.Exists(At("Data/panel1.zip"))) << c.what;
+        EXPECT_EQ(c.staleGoes, !t.fake.Exists(At("PetCommunityRes_56.xml"))) << c.what;
+    }
+}
+
+TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
+{
+    const struct {
+        const char* what;
+        Resources current, outdated;
+        bool foldsCase;
+        std::vector<const char*> kept, gone;
+    } cases[] = {
+        {"same path with a '.' step", {{"NPCConfigure", "Config/Npc"}},
+         {{"NPCConfigure", "./Config/Npc"}}, true,
+         {"Config/Npc/town/NpcList.xml"}, {"Config/Npc.zip"}},
+        {"stale parent of a current folder", {{"SceneConfigure", "Config/Scene"}},
+         {{"SceneConfigure", "Config"}}, true,
+         {"Config/Scene/s1/Config.xml", "Config/other.txt"}, {"Config.zip"}},
+        {"other letter case where names fold", {{"CommunityMainFlash", "Flash/Main.swf"}},
+         {{"CommunityMainFlash", "flash/main.swf"}}, true, {"flash/main.swf"},
+         {"flash/main.zip"}},
+        {"other letter case where they do not", {{"CommunityMainFlash", "Flash/Main.swf"}},
+         {{"CommunityMainFlash", "flash/main.swf"}}, false, {},
+         {"flash/main.swf", "flash/main.zip"}},
+        {"a companion that is current", {{"LoadPanel", "Data/p2"}, {"StaticRes", "Data/p.zip"}},
+         {{"LoadPanel", "Data/p"}}, true, {"Data/p.zip"}, {}},
+    };
+    for (const auto& c : cases) {
+        Pass t;
+        t.fake.foldsCase = c.foldsCase;
+        t.fake.AddText(At("PetCommunityRes_57.xml"), Manifest(c.current));
+        t.fake.AddText(At("PetCommunityRes_56.xml"), Manifest(c.outdated));
+        for (const std::vector<const char*>* files : {&c.kept, &c.gone}) {
+            for (const char* file : *files)
+                t.fake.AddFile(At(file));
+        }
+        t.Run();
+        for (const char* file : c.kept)
+            EXPECT_TRUE(t.fake.Exists(At(file))) << c.what << ": " << file;
+        for (const char* file : c.gone)
+            EXPECT_FALSE(t.fake.Exists(At(file))) << c.what << ": " << file;
+        EXPECT_FALSE(t.fake.Exists(At("PetCommunityRes_56.xml"))) << c.what;
+    }
+}

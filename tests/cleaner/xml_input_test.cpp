@@ -1,0 +1,53 @@
+// The nesting bound checked before TinyXML parses a file: never below what the parser nests,
+// on the constructs where a careless count would fall short.
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "cleaner/xml_input.h"
+
+namespace {
+
+std::size_t ParsedDepth(const TiXmlNode& node)
+{
+    std::size_t deepest = 0;
+    for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
+        deepest = std::max(deepest, ParsedDepth(*child) + (child->ToElement() ? 1 : 0));
+    return deepest;
+}
+
+}  // namespace
+
+TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
+{
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"<a><b/><c x='>' y=\"/>\"><d/></c></a>", 3},         // markup inside quoted values
+        {"<a><!-- <b><c> --><![CDATA[<b><c>]]><?x <b>?></a>", 1},  // comments, CDATA, unknown
+        {"<a>&#x</a><b>x1;</a>", 1},                          // a reference spanning markup
+        {"<a b='&#x'/><c>x;'><d/></c>", 2},                    // ... and a quoted value's end
+        {"<?xml version='1.0' encoding='UTF-8'?><a>\xE0</a><b></b></a>", 2},  // UTF-8 steps
+        {"\xEF\xBB\xBF<a>\xE0</a><b></b></a>", 2},            // a BOM means UTF-8 too
+        {"<?xml version='1.0' encoding='GBK'?><a>\xE0</a><b></b>", 1},  // byte steps
+        {"<a>\xE0</a><b></b>", 1},                            // no declaration: byte steps
+        {"<a><b><c>", 3},                                     // cut short
+    };
+    for (const auto& [text, bound] : cases) {
+        EXPECT_EQ(bound, cleaner::XmlNestingBound(text)) << text;
+        TiXmlDocument document;
+        cleaner::ParseXmlText(text, document);
+        EXPECT_LE(ParsedDepth(document), cleaner::XmlNestingBound(text)) << text;
+    }
+    // An encoding that only a decoded reference would tell is not guessed at.
+    EXPECT_GT(cleaner::XmlNestingBound("<?xml encoding='UTF&#45;8'?><a/>"),
+              cleaner::kXmlDepthLimit);
+}
+
+TEST(XmlText, EndsAtNulWithLineEndsAsLoadFileGivesThem)
+{
+    EXPECT_EQ("a\nb\nc\n\nd", cleaner::XmlText(std::string("a\r\nb\rc\n\r\nd\0e", 13)));
+}
