@@ -1,46 +1,47 @@
-// The manifest, scene configuration and NPC list readers on real files.
+// The manifest, scene configuration and NPC list readers on files held in memory.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cleaner/resource_cleaner.h"
-#include "tests/cleaner/installed_platform.h"
-#include "tests/support/temp_folder.h"
+#include "tests/cleaner/fake_platform.h"
 
 namespace fs = std::filesystem;
 using cleaner::CResourceCleaner;
 using Resources = std::vector<std::pair<std::string, std::string>>;
 
-class Readers : public testsupport::TempFolderTest {
+class Readers : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TempFolderTest::SetUp();
-        install_ = (Root() / "install").string();
-        fs::create_directories(Petsoc());
-        platform_ = std::make_unique<InstalledPlatform>(install_);
+        platform_.AddFolder(Windows(Petsoc().generic_string()));
         cleaner_.localVersion = 57;
     }
-    void TearDown() override
+
+    static std::string Windows(std::string path)
     {
-        platform_.reset();
-        TempFolderTest::TearDown();
+        for (char& c : path)
+            c = c == '/' ? '\\' : c;
+        return path;
     }
 
-    fs::path Petsoc() const { return fs::path(install_) / "common" / "petsoc"; }
+    // The fake installation's "common/petsoc", composed with '/', stored with Windows
+    // separators.
+    static fs::path Petsoc() { return fs::path("C:/Pet/common/petsoc"); }
 
-    // The cleaner's full path of a resource name: '/' becomes the native separator.
-    std::string Full(std::string name) const
+    // The cleaner's full path of a resource name.
+    static std::string Full(const std::string& name)
     {
-        for (char& c : name) {
-            if (c == '/')
-                c = static_cast<char>(fs::path::preferred_separator);
-        }
-        return (Petsoc() / "").string() + name;
+        return Windows("C:/Pet/common/petsoc/" + name);
+    }
+
+    void WriteText(const fs::path& path, const std::string& text)
+    {
+        platform_.AddText(Windows(path.generic_string()), text);
     }
 
     void WriteManifest(const std::string& fileName, const Resources& resources)
@@ -70,8 +71,7 @@ protected:
         return found == cleaner_.staleResources.end() ? std::set<std::string>() : found->second;
     }
 
-    std::string install_;
-    std::unique_ptr<InstalledPlatform> platform_;
+    FakePlatform platform_;
     CResourceCleaner cleaner_;
 };
 
