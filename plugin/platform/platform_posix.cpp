@@ -78,12 +78,13 @@ namespace lumarin {
 
 namespace {
 
-// An iconv converter for one direction, opened once and reset before each conversion:
-// opening one costs far more than converting a pet's whole text. Calls come from one
-// thread; the lock only keeps a second one from sharing the converter's state.
+// An iconv converter for one direction, opened on first use and reset before each
+// conversion: opening one costs far more than converting a pet's whole text. An open that
+// fails is tried again at the next conversion. Calls come from one thread; the lock only
+// keeps a second one from sharing the converter's state.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : to_(to), from_(from) {}
     ~Converter()
     {
         if (cd_ != kFailed)
@@ -93,13 +94,15 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Converts all of `in`; a sequence the source encoding rejects becomes `replacement` and
-    // conversion goes on after its first unit. False when iconv is unavailable.
+    // conversion goes on after its first unit. False when the converter cannot be opened.
     bool Convert(const char* in, std::size_t inBytes, std::size_t unit,
                  const std::string& replacement, std::string& out);
 
 private:
     static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    iconv_t cd_;
+    const char* to_;
+    const char* from_;
+    iconv_t cd_ = kFailed;
     std::mutex mutex_;
 };
 
@@ -107,9 +110,11 @@ bool Converter::Convert(const char* in, std::size_t inBytes, std::size_t unit,
                         const std::string& replacement, std::string& out)
 {
     out.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (cd_ == kFailed)
+        cd_ = iconv_open(to_, from_);
     if (cd_ == kFailed)
         return false;
-    std::lock_guard<std::mutex> lock(mutex_);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     out.resize(2 * inBytes + replacement.size() + 16);
     std::size_t used = 0;
