@@ -32,7 +32,7 @@ BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
     SetPlugin(owner);
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
-        center_ = hosts.flashCenter;
+        center_ = hosts.flashCenter.pointer;
         callerFilter_ = 0;
         RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
         RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);

@@ -170,7 +170,7 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     Start();
     // The service gone from the host: calls are handled and ask nothing.
     plugin_->Uninitialize();
-    lumarin::HostInterfaces().lumarin = nullptr;
+    lumarin::HostInterfaces().lumarin = {};
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
     ASSERT_EQ(1, flash.Init(&host_->root));
