@@ -105,9 +105,16 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
 {
-    petObject_.Clear();
-    FillPetInfoObject(petObject_, &record);
-    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", petObject_);
+    if (filling_ == petObjects_.size())
+        petObjects_.push_back(std::make_unique<ASOBase>("object"));
+    ASOBase& object = *petObjects_[filling_];
+    struct Filling {
+        std::size_t& count;
+        ~Filling() { --count; }
+    } filling{++filling_};
+    object.Clear();
+    FillPetInfoObject(object, &record);
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object);
 }
 
 void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)

@@ -2,6 +2,7 @@
 // browser engines: movie and page calls in, callbacks out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -278,4 +279,45 @@ TEST_F(Bridges, APluginCreatedAfterAnotherWasDestroyedReachesItself)
     host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11");
     host_->DeliverPending();
     EXPECT_EQ(1u, host_->flashEngine.calls.size());
+}
+
+// A host call made while a bridge fills a pet's text delivers another result (here the
+// title name of pet 22, asked by each bridge in turn): every pet still reaches the movie
+// and the page once, with the same text as when delivered alone.
+TEST_F(Bridges, ResultDeliveredInsideAHostCallKeepsEachPetsOwnText)
+{
+    Start();
+    host_->pets[22].titleid = 5;
+    std::vector<std::uint64_t> nested = {11, 33};
+    host_->titleSystem.onTitleName = [&](std::uint16_t titleId) {
+        if (titleId != 5 || nested.empty())
+            return;
+        plugin_->RequestPetInfo(nested.front());
+        nested.erase(nested.begin());
+        host_->DeliverPending();
+    };
+    plugin_->RequestPetInfo(22);
+    host_->DeliverPending();
+    ASSERT_TRUE(nested.empty());  // both bridges were filling pet 22 when a result came
+    auto flash = host_->flashEngine.calls;
+    auto pages = PageFunctions();
+    std::vector<std::string> pageTexts;
+    for (const auto& call : host_->browserEngine.calls)
+        pageTexts.push_back(call.argument);
+
+    host_->flashEngine.calls.clear();
+    host_->browserEngine.calls.clear();
+    for (std::uint64_t id : {11, 22, 33}) {
+        plugin_->RequestPetInfo(id);
+        host_->DeliverPending();
+    }
+    std::vector<std::string> aloneTexts;
+    for (const auto& call : host_->browserEngine.calls)
+        aloneTexts.push_back(call.argument);
+    auto alone = host_->flashEngine.calls;
+    for (auto* texts : {&flash, &alone, &pageTexts, &aloneTexts})
+        std::sort(texts->begin(), texts->end());
+    EXPECT_EQ(alone, flash);
+    EXPECT_EQ(aloneTexts, pageTexts);
+    EXPECT_EQ(3u, pages.size());
 }
