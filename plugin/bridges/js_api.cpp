@@ -1,6 +1,5 @@
 #include "plugin/bridges/js_api.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <exception>
@@ -24,101 +23,86 @@ constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
 constexpr char kGetPetInfoList[] = "Lumarin_GetPetInfoList";
 constexpr char kSeparator[] = "\t\t\t   ,";
 
-// `text` for a single-quoted script string: backslash, quote, line feed and carriage
-// return escaped, and "</" written "<\/" so the text cannot end a page's script element.
-// Double-byte characters are copied whole.
-bool NeedsEscape(char c)
+using lumarin::WideText;
+
+// Appends ASCII text as it is.
+void AppendAscii(WideText& out, std::string_view text)
+{
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[at + i] = static_cast<unsigned char>(text[i]);
+}
+
+// What a single-quoted script string cannot hold as it is: backslash, quote, the line ends
+// (CR, LF, U+2028, U+2029), and '/' (escaped after '<', so the text cannot end the page's
+// script element).
+bool NeedsEscape(char16_t c)
 {
     return c == '\\' || c == '\'' || c == '\n' || c == '\r' || c == '/' ||
-           static_cast<unsigned char>(c) >= 0x80;
+           (c & 0xFFFE) == 0x2028;
 }
 
-void AppendEscaped(std::string& out, std::string_view text)
+// Appends `text` escaped for a single-quoted script string.
+void AppendEscaped(WideText& out, const char16_t* text, std::size_t length)
 {
-    bool needed = false;  // every byte looked at, no early exit: the compiler vectorises it
-    for (char c : text)
-        needed |= NeedsEscape(c);
-    if (!needed) {
-        out.append(text.data(), text.size());
-        return;
-    }
-    // A name field may end without its NUL: AnsiCharLength reads a copy that has one.
-    const std::string terminated(text);
-    for (std::size_t i = 0; i < text.size();) {
-        char c = text[i];
-        std::size_t length = static_cast<unsigned char>(c) >= 0x80
-                                 ? lumarin::AnsiCharLength(terminated.c_str() + i)
-                                 : 1;
-        if (length > 1) {
-            out.append(text.data() + i, std::min(length, text.size() - i));
-        } else if (c == '\\' || c == '\'') {
+    for (std::size_t i = 0; i < length; ++i) {
+        const char16_t c = text[i];
+        if (!NeedsEscape(c) || (c == '/' && (i == 0 || text[i - 1] != '<'))) {
+            out += c;
+        } else if (c == '\n' || c == '\r') {
+            AppendAscii(out, c == '\n' ? "\\n" : "\\r");
+        } else if (c == 0x2028 || c == 0x2029) {
+            AppendAscii(out, c == 0x2028 ? "\\u2028" : "\\u2029");
+        } else {
             out += '\\';
             out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '/' && i > 0 && text[i - 1] == '<') {
-            out += "\\/";
-        } else {
-            out += c;
         }
-        i += length;
     }
 }
 
-// The separator, the name and ":'" go in with one append (the sizes are known here).
-template <std::size_t N>
-void AppendField(std::string& out, const char (&name)[N], std::string_view value)
+// Appends a value's text, escaped as the page will receive it: converted from the thread's
+// code page first, so that no byte sequence of any code page can end the string early.
+// ASCII, the usual case, needs no conversion. False when the conversion fails.
+bool AppendValue(WideText& out, std::string_view text, WideText& scratch)
 {
-    char head[sizeof kSeparator + N + 1];
-    char* at = head;
-    if (out.size() > 1) {
-        std::memcpy(at, kSeparator, sizeof kSeparator - 1);
-        at += sizeof kSeparator - 1;
+    unsigned char bits = 0;  // every byte looked at, no early exit: the compiler vectorises it
+    bool escape = false;
+    for (char c : text) {
+        bits |= static_cast<unsigned char>(c);
+        escape |= NeedsEscape(static_cast<unsigned char>(c));
     }
-    std::memcpy(at, name, N - 1);
-    at += N - 1;
-    *at++ = ':';
-    *at++ = '\'';
-    out.append(head, static_cast<std::size_t>(at - head));
-    AppendEscaped(out, value);
+    if (bits < 0x80 && !escape) {
+        AppendAscii(out, text);
+        return true;
+    }
+    scratch.clear();
+    if (bits < 0x80)
+        AppendAscii(scratch, text);
+    else if (!lumarin::AppendAnsiAsUtf16(text, lumarin::CodePage::Thread, scratch))
+        return false;
+    AppendEscaped(out, scratch.data(), scratch.size());
+    return true;
+}
+
+// The separator (before every field but the first), the name and ":'", the value, "'".
+template <std::size_t N>
+bool AppendField(WideText& out, const char (&name)[N], std::string_view value,
+                 WideText& scratch)
+{
+    if (out.size() > 1)
+        AppendAscii(out, kSeparator);
+    AppendAscii(out, std::string_view(name, N - 1));
+    AppendAscii(out, ":'");
+    const bool done = AppendValue(out, value, scratch);
     out += '\'';
+    return done;
 }
 
 struct FreeBstr {
     void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
 using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
-
-// Looks at every unit without stopping early, so the compiler makes it vector code.
-bool HasLineSeparators(BSTR text)
-{
-    const UINT length = SysStringLen(text);
-    bool found = false;
-    for (UINT i = 0; i < length; ++i)
-        found |= (text[i] & 0xFFFE) == 0x2028;
-    return found;
-}
-
-// The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
-// "\u2029"; null when memory runs out.
-BSTR EscapeLineSeparators(BSTR text)
-{
-    std::basic_string<OLECHAR> escaped;
-    const UINT length = SysStringLen(text);
-    for (UINT i = 0; i < length; ++i) {
-        OLECHAR unit = text[i];
-        if (unit == 0x2028 || unit == 0x2029) {
-            for (char c : {'\\', 'u', '2', '0', '2'})
-                escaped += static_cast<OLECHAR>(c);
-            escaped += static_cast<OLECHAR>(unit == 0x2028 ? '8' : '9');
-        } else {
-            escaped += unit;
-        }
-    }
-    return SysAllocStringLen(escaped.data(), static_cast<UINT>(escaped.size()));
-}
 
 }  // namespace
 
@@ -200,10 +184,10 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
     return 1;
 }
 
-std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
+WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
-        return std::string();
+        return WideText();
     HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
@@ -216,25 +200,32 @@ std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
         petClass = static_cast<std::uint32_t>(
             hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
-    std::string text = "{";
+    WideText text, scratch;
     text.reserve(512);
-    AppendField(text, "petid", DecimalText(petId));
-    AppendField(text, "kivnumber", DecimalText(static_cast<std::uint32_t>(petId)));
-    AppendField(text, "petclass", DecimalText(petClass));
-    AppendField(text, "petgender", DecimalText(lumarin::Gender(petId)));
-    AppendField(text, "petname", lumarin::NameView(record->petname));
-    AppendField(text, "kivname", lumarin::NameView(record->kivname));
-    AppendField(text, "petLevel", DecimalText(static_cast<unsigned>(record->petLevel)));
-    AppendField(text, "vipFlag", DecimalText(static_cast<int>(record->vipFlag)));
-    AppendField(text, "avatarVersion",
-                DecimalText(static_cast<unsigned>(record->avatarVersion)));
-    AppendField(text, "avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum)));
+    text += '{';
     char avatarData[lumarin::kAvatarDataCapacity];
-    AppendField(text, "avatardata",
-                std::string_view(avatarData, lumarin::WriteAvatarData(*record, avatarData)));
-    AppendField(text, "titleid", DecimalText(static_cast<unsigned>(record->titleid)));
-    AppendField(text, "titlename", titleName);
-    AppendField(text, "titlecolor", titleColor);
+    const std::string_view avatars(avatarData, lumarin::WriteAvatarData(*record, avatarData));
+    const bool done =
+        AppendField(text, "petid", DecimalText(petId), scratch) &&
+        AppendField(text, "kivnumber", DecimalText(static_cast<std::uint32_t>(petId)), scratch) &&
+        AppendField(text, "petclass", DecimalText(petClass), scratch) &&
+        AppendField(text, "petgender", DecimalText(lumarin::Gender(petId)), scratch) &&
+        AppendField(text, "petname", lumarin::NameView(record->petname), scratch) &&
+        AppendField(text, "kivname", lumarin::NameView(record->kivname), scratch) &&
+        AppendField(text, "petLevel", DecimalText(static_cast<unsigned>(record->petLevel)),
+                    scratch) &&
+        AppendField(text, "vipFlag", DecimalText(static_cast<int>(record->vipFlag)), scratch) &&
+        AppendField(text, "avatarVersion",
+                    DecimalText(static_cast<unsigned>(record->avatarVersion)), scratch) &&
+        AppendField(text, "avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum)),
+                    scratch) &&
+        AppendField(text, "avatardata", avatars, scratch) &&
+        AppendField(text, "titleid", DecimalText(static_cast<unsigned>(record->titleid)),
+                    scratch) &&
+        AppendField(text, "titlename", titleName, scratch) &&
+        AppendField(text, "titlecolor", titleColor, scratch);
+    if (!done)
+        return WideText();
     text += '}';
     return text;
 }
@@ -264,13 +255,14 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
             return;
         const PetInfo* record = list->records;
         for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
-            // Both texts are freed however the call ends, running out of memory included.
-            OwnedBstr text(
-                lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread));
-            if (text && HasLineSeparators(text.get()))
-                text.reset(EscapeLineSeparators(text.get()));
-            if (!text)
+            const WideText script = FormatPetInfoScript(record);
+            if (script.empty())
                 return;  // a failed conversion ends this delivery
+            // Freed however the call ends, running out of memory included.
+            OwnedBstr text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(script.data()),
+                                             static_cast<UINT>(script.size())));
+            if (!text)
+                return;
             VARIANT argument;
             VariantInit(&argument);
             argument.vt = VT_BSTR;

@@ -176,21 +176,29 @@ bool IsAscii(const OLECHAR* text, std::size_t length)
 }  // namespace
 
 // ASCII, the usual case, is widened and narrowed directly; the rest goes through iconv.
-BSTR Utf8ToBstr(const std::string& text)
+bool AppendAnsiAsUtf16(std::string_view text, CodePage, WideText& out)
 {
+    const std::size_t at = out.size();
     if (IsAscii(text.data(), text.size())) {
-        BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
-        if (!wide)
-            return nullptr;
+        out.resize(at + text.size());
         for (std::size_t i = 0; i < text.size(); ++i)
-            wide[i] = static_cast<unsigned char>(text[i]);
-        return wide;
+            out[at + i] = static_cast<unsigned char>(text[i]);
+        return true;
     }
     std::string utf16;
     if (!Utf8ToUtf16().Convert(text.data(), text.size(), 1, kUtf16Replacement, utf16))
+        return false;
+    out.resize(at + utf16.size() / sizeof(OLECHAR));
+    std::memcpy(&out[at], utf16.data(), utf16.size());
+    return true;
+}
+
+BSTR Utf8ToBstr(const std::string& text)
+{
+    WideText wide;
+    if (!AppendAnsiAsUtf16(text, CodePage::Thread, wide))
         return nullptr;
-    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(utf16.data()),
-                             static_cast<UINT>(utf16.size() / sizeof(OLECHAR)));
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 bool BstrToUtf8(BSTR text, std::string& out)
@@ -209,19 +217,9 @@ bool BstrToUtf8(BSTR text, std::string& out)
                                  sizeof(OLECHAR), kUtf8Replacement, out);
 }
 
-BSTR AnsiToBstr(const std::string& text, CodePage)
-{
-    return Utf8ToBstr(text);
-}
-
 bool BstrToAnsi(BSTR text, std::string& out, CodePage)
 {
     return BstrToUtf8(text, out);
-}
-
-std::size_t AnsiCharLength(const char*)
-{
-    return 1;  // UTF-8: no byte of a multi-byte character is ASCII
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "tests/plugin/example_pet.h"
 #include "tests/plugin/fake_log_platform.h"
 #include "tests/plugin/pet_records.h"
+#include "tests/plugin/wide_text.h"
 #include "tests/support/process.h"
 
 using simhost::HostOptions;
@@ -227,12 +228,12 @@ TEST_F(Bridges, TitlesAndAStartWithoutCentres)
     CLumarinJSAPI page;
     page.Init(&host_->root);
     PetInfo pet = ExamplePet();
-    std::string text = page.FormatPetInfoScript(&pet);
+    std::string text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(",titleid:'0'\t\t\t   ,titlename:'Star'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
-    EXPECT_EQ("", page.FormatPetInfoScript(nullptr));
+    EXPECT_TRUE(page.FormatPetInfoScript(nullptr).empty());
     host_->titleSystem.titles[0].name.assign(3000, 'n');  // a text beyond 2,046: never cut
-    text = page.FormatPetInfoScript(&pet);
+    text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(std::string(3000, 'n') + "'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
     page.Uninit();
@@ -245,7 +246,7 @@ TEST_F(Bridges, PageTextEscapesEveryValue)
     std::strcpy(pet.petname, "O'Ne\\il</b>\r\n");
     CLumarinJSAPI page;
     page.Init(&host_->root);
-    std::string text = page.FormatPetInfoScript(&pet);
+    std::string text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(",petname:'O\\'Ne\\\\il<\\/b>\\r\\n'\t"), std::string::npos) << text;
     page.Uninit();
 }
