@@ -18,8 +18,6 @@
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/pet_records.h"
 
-extern "C" IPlugin* CreateObject(std::uint32_t classId);
-
 namespace {
 bool g_failAllocations = false;
 std::size_t g_failSize = 0;  // an allocation of exactly this size fails, when not 0
