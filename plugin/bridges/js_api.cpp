@@ -5,6 +5,8 @@
 #include <exception>
 #include <memory>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "plugin/bridges/decimal_text.h"
 #include "plugin/bridges/pet_fields.h"
@@ -25,15 +27,6 @@ constexpr char kSeparator[] = "\t\t\t   ,";
 
 using lumarin::WideText;
 
-// Appends ASCII text as it is.
-void AppendAscii(WideText& out, std::string_view text)
-{
-    const std::size_t at = out.size();
-    out.resize(at + text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[at + i] = static_cast<unsigned char>(text[i]);
-}
-
 // What a single-quoted script string cannot hold as it is: backslash, quote, the line ends
 // (CR, LF, U+2028, U+2029), and '/' (escaped after '<', so the text cannot end the page's
 // script element).
@@ -43,61 +36,81 @@ bool NeedsEscape(char16_t c)
            (c & 0xFFFE) == 0x2028;
 }
 
-// Appends `text` escaped for a single-quoted script string.
-void AppendEscaped(WideText& out, const char16_t* text, std::size_t length)
-{
-    for (std::size_t i = 0; i < length; ++i) {
-        const char16_t c = text[i];
-        if (!NeedsEscape(c) || (c == '/' && (i == 0 || text[i - 1] != '<'))) {
-            out += c;
-        } else if (c == '\n' || c == '\r') {
-            AppendAscii(out, c == '\n' ? "\\n" : "\\r");
-        } else if (c == 0x2028 || c == 0x2029) {
-            AppendAscii(out, c == 0x2028 ? "\\u2028" : "\\u2029");
-        } else {
-            out += '\\';
-            out += c;
-        }
+// Writes the page text into room made once for all of it, so no field makes it grow.
+class ScriptWriter {
+public:
+    // Room for the fixed text and the numbers, plus `valueUnits` for the text values.
+    explicit ScriptWriter(std::size_t valueUnits) : text_(512 + valueUnits, u'\0')
+    {
+        at_ = &text_[0];
     }
-}
 
-// Appends a value's text, escaped as the page will receive it: converted from the thread's
-// code page first, so that no byte sequence of any code page can end the string early.
-// ASCII, the usual case, needs no conversion. False when the conversion fails.
-bool AppendValue(WideText& out, std::string_view text, WideText& scratch)
-{
-    unsigned char bits = 0;  // every byte looked at, no early exit: the compiler vectorises it
-    bool escape = false;
-    for (char c : text) {
-        bits |= static_cast<unsigned char>(c);
-        escape |= NeedsEscape(static_cast<unsigned char>(c));
+    void Ascii(std::string_view text)
+    {
+        for (char c : text)
+            *at_++ = static_cast<unsigned char>(c);
     }
-    if (bits < 0x80 && !escape) {
-        AppendAscii(out, text);
+    // The separator (before every field but the first), the name, ":'", the value, "'".
+    // False when the value cannot be converted.
+    template <std::size_t N>
+    bool Field(const char (&name)[N], std::string_view value)
+    {
+        if (at_ != &text_[1])
+            Ascii(kSeparator);
+        Ascii(std::string_view(name, N - 1));
+        Ascii(":'");
+        const bool done = Value(value);
+        *at_++ = '\'';
+        return done;
+    }
+    WideText Finish()
+    {
+        text_.resize(static_cast<std::size_t>(at_ - text_.data()));
+        return std::move(text_);
+    }
+
+private:
+    // The value escaped as the page will receive it: converted from the thread's code page
+    // first, so that no byte sequence of any code page can end the string early. ASCII, the
+    // usual case, reads the same in every code page and needs no conversion.
+    bool Value(std::string_view text)
+    {
+        unsigned char bits = 0;  // every byte looked at, no early exit: vector code
+        for (char c : text)
+            bits |= static_cast<unsigned char>(c);
+        if (bits < 0x80) {
+            Escaped(text.data(), text.size());
+            return true;
+        }
+        scratch_.clear();
+        if (!lumarin::AppendAnsiAsUtf16(text, lumarin::CodePage::Thread, scratch_))
+            return false;
+        Escaped(scratch_.data(), scratch_.size());
         return true;
     }
-    scratch.clear();
-    if (bits < 0x80)
-        AppendAscii(scratch, text);
-    else if (!lumarin::AppendAnsiAsUtf16(text, lumarin::CodePage::Thread, scratch))
-        return false;
-    AppendEscaped(out, scratch.data(), scratch.size());
-    return true;
-}
+    // At most six units for each unit of `text` (U+2028 as "\u2028").
+    template <class Unit>
+    void Escaped(const Unit* text, std::size_t length)
+    {
+        for (std::size_t i = 0; i < length; ++i) {
+            const char16_t c = static_cast<std::make_unsigned_t<Unit>>(text[i]);
+            if (!NeedsEscape(c) || (c == '/' && (i == 0 || text[i - 1] != '<'))) {
+                *at_++ = c;
+            } else if (c == '\n' || c == '\r') {
+                Ascii(c == '\n' ? "\\n" : "\\r");
+            } else if (c == 0x2028 || c == 0x2029) {
+                Ascii(c == 0x2028 ? "\\u2028" : "\\u2029");
+            } else {
+                *at_++ = '\\';
+                *at_++ = c;
+            }
+        }
+    }
 
-// The separator (before every field but the first), the name and ":'", the value, "'".
-template <std::size_t N>
-bool AppendField(WideText& out, const char (&name)[N], std::string_view value,
-                 WideText& scratch)
-{
-    if (out.size() > 1)
-        AppendAscii(out, kSeparator);
-    AppendAscii(out, std::string_view(name, N - 1));
-    AppendAscii(out, ":'");
-    const bool done = AppendValue(out, value, scratch);
-    out += '\'';
-    return done;
-}
+    WideText text_;
+    char16_t* at_;
+    WideText scratch_;
+};
 
 struct FreeBstr {
     void operator()(OLECHAR* text) const { SysFreeString(text); }
@@ -200,34 +213,32 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
         petClass = static_cast<std::uint32_t>(
             hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
-    WideText text, scratch;
-    text.reserve(512);
-    text += '{';
     char avatarData[lumarin::kAvatarDataCapacity];
     const std::string_view avatars(avatarData, lumarin::WriteAvatarData(*record, avatarData));
+    const std::string_view petName = lumarin::NameView(record->petname),
+                           kivName = lumarin::NameView(record->kivname);
+    // A code page gives at most one unit per byte, and escaping at most six units per unit;
+    // the avatar text ("-1.7#") is never escaped.
+    ScriptWriter text(avatars.size() +
+                      6 * (petName.size() + kivName.size() + titleName.size() + titleColor.size()));
+    text.Ascii("{");
     const bool done =
-        AppendField(text, "petid", DecimalText(petId), scratch) &&
-        AppendField(text, "kivnumber", DecimalText(static_cast<std::uint32_t>(petId)), scratch) &&
-        AppendField(text, "petclass", DecimalText(petClass), scratch) &&
-        AppendField(text, "petgender", DecimalText(lumarin::Gender(petId)), scratch) &&
-        AppendField(text, "petname", lumarin::NameView(record->petname), scratch) &&
-        AppendField(text, "kivname", lumarin::NameView(record->kivname), scratch) &&
-        AppendField(text, "petLevel", DecimalText(static_cast<unsigned>(record->petLevel)),
-                    scratch) &&
-        AppendField(text, "vipFlag", DecimalText(static_cast<int>(record->vipFlag)), scratch) &&
-        AppendField(text, "avatarVersion",
-                    DecimalText(static_cast<unsigned>(record->avatarVersion)), scratch) &&
-        AppendField(text, "avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum)),
-                    scratch) &&
-        AppendField(text, "avatardata", avatars, scratch) &&
-        AppendField(text, "titleid", DecimalText(static_cast<unsigned>(record->titleid)),
-                    scratch) &&
-        AppendField(text, "titlename", titleName, scratch) &&
-        AppendField(text, "titlecolor", titleColor, scratch);
+        text.Field("petid", DecimalText(petId)) &&
+        text.Field("kivnumber", DecimalText(static_cast<std::uint32_t>(petId))) &&
+        text.Field("petclass", DecimalText(petClass)) &&
+        text.Field("petgender", DecimalText(lumarin::Gender(petId))) &&
+        text.Field("petname", petName) && text.Field("kivname", kivName) &&
+        text.Field("petLevel", DecimalText(static_cast<unsigned>(record->petLevel))) &&
+        text.Field("vipFlag", DecimalText(static_cast<int>(record->vipFlag))) &&
+        text.Field("avatarVersion", DecimalText(static_cast<unsigned>(record->avatarVersion))) &&
+        text.Field("avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum))) &&
+        text.Field("avatardata", avatars) &&
+        text.Field("titleid", DecimalText(static_cast<unsigned>(record->titleid))) &&
+        text.Field("titlename", titleName) && text.Field("titlecolor", titleColor);
     if (!done)
         return WideText();
-    text += '}';
-    return text;
+    text.Ascii("}");
+    return text.Finish();
 }
 
 void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
