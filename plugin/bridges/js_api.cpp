@@ -126,8 +126,9 @@ BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
     SetPlugin(owner);
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        hosts.browserCenter->RegisterPageMethod(kGetPetInfo, this);
-        hosts.browserCenter->RegisterPageMethod(kGetPetInfoList, this);
+        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+        center->RegisterPageMethod(kGetPetInfo, this);
+        center->RegisterPageMethod(kGetPetInfoList, this);
     }
     if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->AddListener(this);
@@ -138,8 +139,9 @@ void CLumarinJSAPI::Uninit()
 {
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        hosts.browserCenter->UnregisterPageMethod(kGetPetInfo, this);
-        hosts.browserCenter->UnregisterPageMethod(kGetPetInfoList, this);
+        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+        center->UnregisterPageMethod(kGetPetInfo, this);
+        center->UnregisterPageMethod(kGetPetInfoList, this);
     }
     if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RemoveListener(this);
@@ -205,8 +207,9 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
     if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
-        hosts.titleSystem->GetTitleName(record->titleid, &titleName);
-        hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
+        IKivPetTitleSystem* titles = hosts.titleSystem.pointer;  // see OnPetInfoResult
+        titles->GetTitleName(record->titleid, &titleName);
+        titles->GetTitleColor(record->titleid, &titleColor);
     }
     std::uint32_t petClass = 0;
     if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
@@ -257,9 +260,11 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
         HostInterfaceCache& hosts = HostInterfaces();
         if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
             return;
+        // Held here: a host call may uninitialise the plug-in and so empty the cache.
+        IBrowserAPICenter& center = *hosts.browserCenter;
         if (!success) {
             DISPPARAMS none = {nullptr, nullptr, 0, 0};
-            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackFail", &none);
+            CallPage(center, "Lumarin_GetPetInfoCallBackFail", &none);
             return;
         }
         if (!list)
@@ -279,7 +284,7 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
             argument.vt = VT_BSTR;
             argument.bstrVal = text.get();
             DISPPARAMS one = {&argument, nullptr, 1, 0};
-            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackSuc", &one);
+            CallPage(center, "Lumarin_GetPetInfoCallBackSuc", &one);
         }
     } catch (const std::exception&) {
         // this delivery ends here; nothing may leave a host call
