@@ -1,5 +1,6 @@
 // Page texts for arbitrary records: always a script object literal of single-quoted
-// strings, with no raw line break and no "</", whose values read back as the record's.
+// strings, with no raw line break (U+2028 and U+2029 included) and no "</", whose values
+// read back as the record's, as the narrow encoding reads its bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "plugin/bridges/js_api.h"
 #include "plugin/bridges/pet_fields.h"
+#include "tests/plugin/wide_text.h"
 
 namespace {
 
@@ -37,7 +39,15 @@ std::map<std::string, std::string> ReadLiteral(const std::string& text)
         for (at = colon + 2; text.at(at) != '\''; ++at) {
             char c = text[at];
             Check(c != '\n' && c != '\r');
-            if (c == '\\') {
+            Check(text.compare(at, 3, "\xE2\x80\xA8") != 0 &&
+                  text.compare(at, 3, "\xE2\x80\xA9") != 0);
+            if (c == '\\' && text.compare(at + 1, 5, "u2028") == 0) {
+                value += "\xE2\x80\xA8";
+                at += 5;
+            } else if (c == '\\' && text.compare(at + 1, 5, "u2029") == 0) {
+                value += "\xE2\x80\xA9";
+                at += 5;
+            } else if (c == '\\') {
                 char next = text.at(++at);
                 value += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
             } else {
@@ -57,10 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PetInfo record{};
     std::memcpy(&record, data, size < sizeof record ? size : sizeof record);
     CLumarinJSAPI page;  // no host: no class, no titles
-    std::map<std::string, std::string> fields = ReadLiteral(page.FormatPetInfoScript(&record));
+    std::map<std::string, std::string> fields =
+        ReadLiteral(Utf8(page.FormatPetInfoScript(&record)));
     Check(fields.size() == 14);
-    Check(fields["petname"] == lumarin::NameText(record.petname));
-    Check(fields["kivname"] == lumarin::NameText(record.kivname));
+    Check(fields["petname"] == Utf8OfAnsi(lumarin::NameText(record.petname)));
+    Check(fields["kivname"] == Utf8OfAnsi(lumarin::NameText(record.kivname)));
     Check(fields["avatardata"] == lumarin::FormatAvatarData(record));
     Check(fields["petid"] == std::to_string(record.petid));
     Check(fields["vipFlag"] == std::to_string(record.vipFlag));

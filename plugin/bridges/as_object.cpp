@@ -281,7 +281,9 @@ void ASOBase::SetProperty(const char* id, const char* text)
 
 void ASOBase::SetProperty(const char* id, IASObject* child)
 {
-    if (child)
+    // Without an id the child is not touched either: its GetXML would rebuild its text and
+    // free the one a caller may still hold.
+    if (id && child)
         Set(id, child->GetXML());
 }
 

@@ -32,7 +32,7 @@ BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
     SetPlugin(owner);
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
-        center_ = hosts.flashCenter;
+        center_ = hosts.flashCenter.pointer;
         callerFilter_ = 0;
         RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
         RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
@@ -96,8 +96,10 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
     object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
     std::string titleName, titleColor;
     if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
-        hosts.titleSystem->GetTitleName(record->titleid, &titleName);
-        hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
+        // Held here: a host call may uninitialise the plug-in and so empty the cache.
+        IKivPetTitleSystem* titles = hosts.titleSystem.pointer;
+        titles->GetTitleName(record->titleid, &titleName);
+        titles->GetTitleColor(record->titleid, &titleColor);
     }
     object.SetProperty("titlename", titleName.c_str());
     object.SetProperty("titlecolor", titleColor.c_str());
@@ -105,9 +107,16 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
 {
-    petObject_.Clear();
-    FillPetInfoObject(petObject_, &record);
-    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", petObject_);
+    if (filling_ == petObjects_.size())
+        petObjects_.push_back(std::make_unique<ASOBase>("object"));
+    ASOBase& object = *petObjects_[filling_];
+    struct Filling {
+        std::size_t& count;
+        ~Filling() { --count; }
+    } filling{++filling_};
+    object.Clear();
+    FillPetInfoObject(object, &record);
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object);
 }
 
 void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
@@ -123,15 +132,17 @@ void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
         HostInterfaceCache& hosts = HostInterfaces();
         if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
             return;
+        // Held here: a host call may uninitialise the plug-in and so empty the cache.
+        IFlashAPICenter& center = *hosts.flashCenter;
         if (!success) {
-            Send(*hosts.flashCenter, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+            Send(center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
             return;
         }
         if (!list)
             return;
         const PetInfo* record = list->records;
         for (std::uint16_t i = 0; i < list->count; ++i, ++record)
-            Send(*hosts.flashCenter, SuccessRequest(*record));
+            Send(center, SuccessRequest(*record));
     } catch (const std::exception&) {
         // this delivery ends here; nothing may leave a host call
     }

@@ -4,7 +4,10 @@
 // every failure as one "Lumarin_GetPetInfoCallBackFail".
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "plugin/bridges/as_object.h"
 #include "plugin/bridges/flash_call_helper.h"
@@ -32,6 +35,9 @@ private:
     void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
     void Send(IFlashAPICenter& center, std::string request);
 
-    // The pet object, emptied and filled again for each record: its memory is kept.
-    ASOBase petObject_{"object"};
+    // Pet objects, one per delivery filling one now: a host call made while a pet object is
+    // filled may deliver another result, which takes the next. Each is emptied and filled
+    // again for each record, keeping its memory, so the usual delivery allocates none.
+    std::vector<std::unique_ptr<ASOBase>> petObjects_;
+    std::size_t filling_ = 0;  // deliveries filling a pet object now
 };

@@ -1,11 +1,12 @@
 #include "plugin/bridges/js_api.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "plugin/bridges/decimal_text.h"
 #include "plugin/bridges/pet_fields.h"
@@ -24,101 +25,97 @@ constexpr char kGetPetInfo[] = "Lumarin_GetPetInfo";
 constexpr char kGetPetInfoList[] = "Lumarin_GetPetInfoList";
 constexpr char kSeparator[] = "\t\t\t   ,";
 
-// `text` for a single-quoted script string: backslash, quote, line feed and carriage
-// return escaped, and "</" written "<\/" so the text cannot end a page's script element.
-// Double-byte characters are copied whole.
-bool NeedsEscape(char c)
+using lumarin::WideText;
+
+// What a single-quoted script string cannot hold as it is: backslash, quote, the line ends
+// (CR, LF, U+2028, U+2029), and '/' (escaped after '<', so the text cannot end the page's
+// script element).
+bool NeedsEscape(char16_t c)
 {
     return c == '\\' || c == '\'' || c == '\n' || c == '\r' || c == '/' ||
-           static_cast<unsigned char>(c) >= 0x80;
+           (c & 0xFFFE) == 0x2028;
 }
 
-void AppendEscaped(std::string& out, std::string_view text)
-{
-    bool needed = false;  // every byte looked at, no early exit: the compiler vectorises it
-    for (char c : text)
-        needed |= NeedsEscape(c);
-    if (!needed) {
-        out.append(text.data(), text.size());
-        return;
+// Writes the page text into room made once for all of it, so no field makes it grow.
+class ScriptWriter {
+public:
+    // Room for the fixed text and the numbers, plus `valueUnits` for the text values.
+    explicit ScriptWriter(std::size_t valueUnits) : text_(512 + valueUnits, u'\0')
+    {
+        at_ = &text_[0];
     }
-    // A name field may end without its NUL: AnsiCharLength reads a copy that has one.
-    const std::string terminated(text);
-    for (std::size_t i = 0; i < text.size();) {
-        char c = text[i];
-        std::size_t length = static_cast<unsigned char>(c) >= 0x80
-                                 ? lumarin::AnsiCharLength(terminated.c_str() + i)
-                                 : 1;
-        if (length > 1) {
-            out.append(text.data() + i, std::min(length, text.size() - i));
-        } else if (c == '\\' || c == '\'') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '/' && i > 0 && text[i - 1] == '<') {
-            out += "\\/";
-        } else {
-            out += c;
+
+    void Ascii(std::string_view text)
+    {
+        for (char c : text)
+            *at_++ = static_cast<unsigned char>(c);
+    }
+    // The separator (before every field but the first), the name, ":'", the value, "'".
+    // False when the value cannot be converted.
+    template <std::size_t N>
+    bool Field(const char (&name)[N], std::string_view value)
+    {
+        if (at_ != &text_[1])
+            Ascii(kSeparator);
+        Ascii(std::string_view(name, N - 1));
+        Ascii(":'");
+        const bool done = Value(value);
+        *at_++ = '\'';
+        return done;
+    }
+    WideText Finish()
+    {
+        text_.resize(static_cast<std::size_t>(at_ - text_.data()));
+        return std::move(text_);
+    }
+
+private:
+    // The value escaped as the page will receive it: converted from the thread's code page
+    // first, so that no byte sequence of any code page can end the string early. ASCII, the
+    // usual case, reads the same in every code page and needs no conversion.
+    bool Value(std::string_view text)
+    {
+        unsigned char bits = 0;  // every byte looked at, no early exit: vector code
+        for (char c : text)
+            bits |= static_cast<unsigned char>(c);
+        if (bits < 0x80) {
+            Escaped(text.data(), text.size());
+            return true;
         }
-        i += length;
+        scratch_.clear();
+        if (!lumarin::AppendAnsiAsUtf16(text, lumarin::CodePage::Thread, scratch_))
+            return false;
+        Escaped(scratch_.data(), scratch_.size());
+        return true;
     }
-}
+    // At most six units for each unit of `text` (U+2028 as "\u2028").
+    template <class Unit>
+    void Escaped(const Unit* text, std::size_t length)
+    {
+        for (std::size_t i = 0; i < length; ++i) {
+            const char16_t c = static_cast<std::make_unsigned_t<Unit>>(text[i]);
+            if (!NeedsEscape(c) || (c == '/' && (i == 0 || text[i - 1] != '<'))) {
+                *at_++ = c;
+            } else if (c == '\n' || c == '\r') {
+                Ascii(c == '\n' ? "\\n" : "\\r");
+            } else if (c == 0x2028 || c == 0x2029) {
+                Ascii(c == 0x2028 ? "\\u2028" : "\\u2029");
+            } else {
+                *at_++ = '\\';
+                *at_++ = c;
+            }
+        }
+    }
 
-// The separator, the name and ":'" go in with one append (the sizes are known here).
-template <std::size_t N>
-void AppendField(std::string& out, const char (&name)[N], std::string_view value)
-{
-    char head[sizeof kSeparator + N + 1];
-    char* at = head;
-    if (out.size() > 1) {
-        std::memcpy(at, kSeparator, sizeof kSeparator - 1);
-        at += sizeof kSeparator - 1;
-    }
-    std::memcpy(at, name, N - 1);
-    at += N - 1;
-    *at++ = ':';
-    *at++ = '\'';
-    out.append(head, static_cast<std::size_t>(at - head));
-    AppendEscaped(out, value);
-    out += '\'';
-}
+    WideText text_;
+    char16_t* at_;
+    WideText scratch_;
+};
 
 struct FreeBstr {
     void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
 using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
-
-// Looks at every unit without stopping early, so the compiler makes it vector code.
-bool HasLineSeparators(BSTR text)
-{
-    const UINT length = SysStringLen(text);
-    bool found = false;
-    for (UINT i = 0; i < length; ++i)
-        found |= (text[i] & 0xFFFE) == 0x2028;
-    return found;
-}
-
-// The text with U+2028 and U+2029, line ends to a script, written as "\u2028" and
-// "\u2029"; null when memory runs out.
-BSTR EscapeLineSeparators(BSTR text)
-{
-    std::basic_string<OLECHAR> escaped;
-    const UINT length = SysStringLen(text);
-    for (UINT i = 0; i < length; ++i) {
-        OLECHAR unit = text[i];
-        if (unit == 0x2028 || unit == 0x2029) {
-            for (char c : {'\\', 'u', '2', '0', '2'})
-                escaped += static_cast<OLECHAR>(c);
-            escaped += static_cast<OLECHAR>(unit == 0x2028 ? '8' : '9');
-        } else {
-            escaped += unit;
-        }
-    }
-    return SysAllocStringLen(escaped.data(), static_cast<UINT>(escaped.size()));
-}
 
 }  // namespace
 
@@ -129,8 +126,9 @@ BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
     SetPlugin(owner);
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        hosts.browserCenter->RegisterPageMethod(kGetPetInfo, this);
-        hosts.browserCenter->RegisterPageMethod(kGetPetInfoList, this);
+        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+        center->RegisterPageMethod(kGetPetInfo, this);
+        center->RegisterPageMethod(kGetPetInfoList, this);
     }
     if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->AddListener(this);
@@ -141,8 +139,9 @@ void CLumarinJSAPI::Uninit()
 {
     HostInterfaceCache& hosts = HostInterfaces();
     if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        hosts.browserCenter->UnregisterPageMethod(kGetPetInfo, this);
-        hosts.browserCenter->UnregisterPageMethod(kGetPetInfoList, this);
+        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+        center->UnregisterPageMethod(kGetPetInfo, this);
+        center->UnregisterPageMethod(kGetPetInfoList, this);
     }
     if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
         hosts.lumarin->RemoveListener(this);
@@ -200,43 +199,49 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
     return 1;
 }
 
-std::string CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
+WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
-        return std::string();
+        return WideText();
     HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
     if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
-        hosts.titleSystem->GetTitleName(record->titleid, &titleName);
-        hosts.titleSystem->GetTitleColor(record->titleid, &titleColor);
+        IKivPetTitleSystem* titles = hosts.titleSystem.pointer;  // see OnPetInfoResult
+        titles->GetTitleName(record->titleid, &titleName);
+        titles->GetTitleColor(record->titleid, &titleColor);
     }
     std::uint32_t petClass = 0;
     if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
         petClass = static_cast<std::uint32_t>(
             hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
-    std::string text = "{";
-    text.reserve(512);
-    AppendField(text, "petid", DecimalText(petId));
-    AppendField(text, "kivnumber", DecimalText(static_cast<std::uint32_t>(petId)));
-    AppendField(text, "petclass", DecimalText(petClass));
-    AppendField(text, "petgender", DecimalText(lumarin::Gender(petId)));
-    AppendField(text, "petname", lumarin::NameView(record->petname));
-    AppendField(text, "kivname", lumarin::NameView(record->kivname));
-    AppendField(text, "petLevel", DecimalText(static_cast<unsigned>(record->petLevel)));
-    AppendField(text, "vipFlag", DecimalText(static_cast<int>(record->vipFlag)));
-    AppendField(text, "avatarVersion",
-                DecimalText(static_cast<unsigned>(record->avatarVersion)));
-    AppendField(text, "avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum)));
     char avatarData[lumarin::kAvatarDataCapacity];
-    AppendField(text, "avatardata",
-                std::string_view(avatarData, lumarin::WriteAvatarData(*record, avatarData)));
-    AppendField(text, "titleid", DecimalText(static_cast<unsigned>(record->titleid)));
-    AppendField(text, "titlename", titleName);
-    AppendField(text, "titlecolor", titleColor);
-    text += '}';
-    return text;
+    const std::string_view avatars(avatarData, lumarin::WriteAvatarData(*record, avatarData));
+    const std::string_view petName = lumarin::NameView(record->petname),
+                           kivName = lumarin::NameView(record->kivname);
+    // A code page gives at most one unit per byte, and escaping at most six units per unit;
+    // the avatar text ("-1.7#") is never escaped.
+    ScriptWriter text(avatars.size() +
+                      6 * (petName.size() + kivName.size() + titleName.size() + titleColor.size()));
+    text.Ascii("{");
+    const bool done =
+        text.Field("petid", DecimalText(petId)) &&
+        text.Field("kivnumber", DecimalText(static_cast<std::uint32_t>(petId))) &&
+        text.Field("petclass", DecimalText(petClass)) &&
+        text.Field("petgender", DecimalText(lumarin::Gender(petId))) &&
+        text.Field("petname", petName) && text.Field("kivname", kivName) &&
+        text.Field("petLevel", DecimalText(static_cast<unsigned>(record->petLevel))) &&
+        text.Field("vipFlag", DecimalText(static_cast<int>(record->vipFlag))) &&
+        text.Field("avatarVersion", DecimalText(static_cast<unsigned>(record->avatarVersion))) &&
+        text.Field("avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum))) &&
+        text.Field("avatardata", avatars) &&
+        text.Field("titleid", DecimalText(static_cast<unsigned>(record->titleid))) &&
+        text.Field("titlename", titleName) && text.Field("titlecolor", titleColor);
+    if (!done)
+        return WideText();
+    text.Ascii("}");
+    return text.Finish();
 }
 
 void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
@@ -255,28 +260,31 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
         HostInterfaceCache& hosts = HostInterfaces();
         if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
             return;
+        // Held here: a host call may uninitialise the plug-in and so empty the cache.
+        IBrowserAPICenter& center = *hosts.browserCenter;
         if (!success) {
             DISPPARAMS none = {nullptr, nullptr, 0, 0};
-            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackFail", &none);
+            CallPage(center, "Lumarin_GetPetInfoCallBackFail", &none);
             return;
         }
         if (!list)
             return;
         const PetInfo* record = list->records;
         for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
-            // Both texts are freed however the call ends, running out of memory included.
-            OwnedBstr text(
-                lumarin::AnsiToBstr(FormatPetInfoScript(record), lumarin::CodePage::Thread));
-            if (text && HasLineSeparators(text.get()))
-                text.reset(EscapeLineSeparators(text.get()));
-            if (!text)
+            const WideText script = FormatPetInfoScript(record);
+            if (script.empty())
                 return;  // a failed conversion ends this delivery
+            // Freed however the call ends, running out of memory included.
+            OwnedBstr text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(script.data()),
+                                             static_cast<UINT>(script.size())));
+            if (!text)
+                return;
             VARIANT argument;
             VariantInit(&argument);
             argument.vt = VT_BSTR;
             argument.bstrVal = text.get();
             DISPPARAMS one = {&argument, nullptr, 1, 0};
-            CallPage(*hosts.browserCenter, "Lumarin_GetPetInfoCallBackSuc", &one);
+            CallPage(center, "Lumarin_GetPetInfoCallBackSuc", &one);
         }
     } catch (const std::exception&) {
         // this delivery ends here; nothing may leave a host call

@@ -24,9 +24,11 @@ public:
                        void* extra, BOOL32* handled) override;
     void OnPetInfoResult(std::int32_t success, PetInfoList* list) override;
 
-    // The record as a script object literal: every field a single-quoted string, each
-    // value escaped so the page gets back exactly the record's text.
-    std::string FormatPetInfoScript(const PetInfo* record);
+    // The record as a script object literal, in UTF-16 as the page receives it: every field
+    // a single-quoted string, each value converted from the thread's code page and then
+    // escaped, so the page gets back exactly the record's text. Empty for a null record or
+    // when a conversion fails.
+    std::u16string FormatPetInfoScript(const PetInfo* record);
 
 private:
     BOOL32 HandleGetPetInfo(tagDISPPARAMS* arguments);

@@ -1,21 +1,55 @@
 // What the plug-in calls on the host and its components. Only the operations the plug-in
-// uses are declared, in table order.
+// uses are declared, in table order. This header, object.h (the objects, CreateObject) and
+// plugin/service/lumarin.h (the service) are all a host needs.
 //
-// The contract between the host and the plug-in, for these interfaces, object.h and
-// lumarin.h (ILumarin):
+// Hosting the plug-in, in order:
+// 1. Load the library and call CreateObject(kLumarinClassId) (object.h).
+// 2. Register the plug-in's IPlugin in a component container as component "lumarin"; the
+//    script bridges find the service there. Without it, movie and page calls are accepted
+//    and never answered.
+// 3. SetObjectLoader (required: without it no protocol object is loaded and Initialize
+//    answers 0), PreInitialize, then Initialize(parent, name): `parent` is the plug-in at
+//    which every component lookup starts; `name` (not null) is stored as the plug-in's
+//    name, the last resort of a lookup (step 4).
+// 4. Lookups: the parent's container (GetComponentContainer, then FindComponent by id),
+//    then up through GetParent() the same way, nearest first; when no container knows the
+//    id, the topmost plug-in answers if its GetPluginName() equals the id. The component
+//    found is asked GetInterface(interface name); a true answer must come with a pointer.
+// 5. At shutdown Uninitialize, then Destroy. Destroy alone undoes no registration.
+//
+// | component id          | interface              | used for                 | if missing        |
+// |-----------------------|------------------------|--------------------------|-------------------|
+// | lumarin               | ILumarin               | bridges reach service    | calls unanswered  |
+// | flashengine           | IFlashAPICenter        | movie calls, callbacks   | no Flash methods  |
+// | browserengine         | IBrowserAPICenter      | page calls, callbacks    | no page methods   |
+// | phaseslogic           | IPhasesLogic           | each record's petclass   | no petclass (0)   |
+// | kivpettitlesystem     | IKivPetTitleSystem     | titlename, titlecolor    | empty texts       |
+// | mainlogicpluginloader | IMainLogicPluginLoader | (Un)RegisterPlugin       | Initialize: 0     |
+// | onlinemanager         | IOnlineRootProtocol    | passed on to Bind        | Bind gets null    |
+// Through the object loader: LoadObject(plug-in, "Quorlink.dll", 0x100053A) gives the
+// IPetZoneShowInfoProtocol (required: without it Initialize answers 0 and no request goes
+// out); Initialize binds its sink; Uninitialize gives it back with ReleaseObject(object, 1).
+//
+// The rules both sides keep:
 // - threads: every call either way is made on the client's one main thread; none may come
-//   from another thread, and none is guarded against it.
+//   from another thread, and none is guarded against it. Calls may nest: a host call made
+//   by the plug-in may call into it again (deliver a result, add a listener...).
 // - borrowed pointers: whatever the host hands out (components, their interfaces, the object
 //   loader, the protocol object) is borrowed, never freed by the plug-in, and must live
-//   until the plug-in's Uninitialize has returned; the plug-in drops every one of them there.
+//   until the Uninitialize of the plug-in instance that uses it has returned. The plug-in
+//   caches interfaces for the whole library, shared by instances alive at the same time,
+//   and forgets what an instance looked up when that instance is uninitialised: a later
+//   instance, under the same host or another, looks everything up again.
 // - call arguments: a call record, DISPPARAMS, an id or result block and every text handed
 //   into a call are valid during that call only; the receiver copies what it keeps.
 // - handlers: a movie or page handler (RegisterFlashMethod, RegisterPageMethod), a plug-in
 //   given to RegisterPlugin and an ILumarinEvent listener (AddListener) must live until
 //   unregistered or removed; the plug-in unregisters its own in Uninitialize.
 // - a Bind sink must live until the protocol object is released with ReleaseObject, and the
-//   protocol object never calls it afterwards (the plug-in never calls Unbind).
-// - texts are NUL-terminated narrow text in the ANSI code page.
+//   protocol object never calls it afterwards (the plug-in never calls Unbind). Results are
+//   taken only from the protocol object the plug-in holds.
+// - texts are NUL-terminated narrow text in the ANSI code page; page callbacks get UTF-16
+//   converted from the thread's ANSI code page.
 // - the module boundary: no interface has a virtual destructor or an overload, so the
 //   tables match those of any Windows C++ compiler, except the title system's std::string
 //   (the client compiler's own class).

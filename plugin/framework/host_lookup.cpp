@@ -11,10 +11,32 @@ void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
     return component && component->GetInterface(interfaceName, &found) ? found : nullptr;
 }
 
+const void* InstanceOf(TInterfaceHelper& helper)
+{
+    if (IPlugin* plugin = dynamic_cast<IPlugin*>(&helper))
+        return plugin;
+    return helper.GetPlugin();
+}
+
 HostInterfaceCache& HostInterfaces()
 {
     static HostInterfaceCache caches;
     return caches;
+}
+
+void DropHostInterfaces(const void* instance)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    auto drop = [instance](auto& slot) {
+        if (slot.pointer && slot.filler == instance)
+            slot = {};
+    };
+    drop(hosts.flashCenter);
+    drop(hosts.browserCenter);
+    drop(hosts.phasesLogic);
+    drop(hosts.titleSystem);
+    drop(hosts.mainLogicLoader);
+    drop(hosts.lumarin);
 }
 
 }  // namespace lumarin

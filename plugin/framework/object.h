@@ -1,5 +1,7 @@
 // The host-facing object interfaces: every object the host creates or finds is an IObject,
 // every plug-in and host component an IPlugin. Booleans are 32-bit, non-zero for true.
+// The library's one export, CreateObject, is declared at the end; how to host the plug-in
+// is at the top of host_interfaces.h.
 #pragma once
 
 #include <cstdint>
@@ -39,3 +41,15 @@ public:
 protected:
     ~IPlugin() = default;
 };
+
+// The library's only export, under this undecorated name, with the C calling convention
+// (__cdecl on 32-bit Windows); find it with GetProcAddress or dlsym and call it through
+// CreateObjectFunction. Answers a new, independent service plug-in for kLumarinClassId
+// (plugin/service/lumarin.h), or null for any other class id or when it cannot be built.
+// Called on the client's main thread; the host frees the object with Destroy, after
+// Uninitialize.
+#ifndef LUMARIN_EXPORT
+#define LUMARIN_EXPORT
+#endif
+extern "C" LUMARIN_EXPORT IPlugin* CreateObject(std::uint32_t classId);
+using CreateObjectFunction = IPlugin* (*)(std::uint32_t classId);

@@ -78,12 +78,13 @@ namespace lumarin {
 
 namespace {
 
-// An iconv converter for one direction, opened once and reset before each conversion:
-// opening one costs far more than converting a pet's whole text. Calls come from one
-// thread; the lock only keeps a second one from sharing the converter's state.
+// An iconv converter for one direction, opened on first use and reset before each
+// conversion: opening one costs far more than converting a pet's whole text. An open that
+// fails is tried again at the next conversion. Calls come from one thread; the lock only
+// keeps a second one from sharing the converter's state.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : to_(to), from_(from) {}
     ~Converter()
     {
         if (cd_ != kFailed)
@@ -93,13 +94,15 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Converts all of `in`; a sequence the source encoding rejects becomes `replacement` and
-    // conversion goes on after its first unit. False when iconv is unavailable.
+    // conversion goes on after its first unit. False when the converter cannot be opened.
     bool Convert(const char* in, std::size_t inBytes, std::size_t unit,
                  const std::string& replacement, std::string& out);
 
 private:
     static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    iconv_t cd_;
+    const char* to_;
+    const char* from_;
+    iconv_t cd_ = kFailed;
     std::mutex mutex_;
 };
 
@@ -107,9 +110,11 @@ bool Converter::Convert(const char* in, std::size_t inBytes, std::size_t unit,
                         const std::string& replacement, std::string& out)
 {
     out.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (cd_ == kFailed)
+        cd_ = iconv_open(to_, from_);
     if (cd_ == kFailed)
         return false;
-    std::lock_guard<std::mutex> lock(mutex_);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     out.resize(2 * inBytes + replacement.size() + 16);
     std::size_t used = 0;
@@ -171,21 +176,29 @@ bool IsAscii(const OLECHAR* text, std::size_t length)
 }  // namespace
 
 // ASCII, the usual case, is widened and narrowed directly; the rest goes through iconv.
-BSTR Utf8ToBstr(const std::string& text)
+bool AppendAnsiAsUtf16(std::string_view text, CodePage, WideText& out)
 {
+    const std::size_t at = out.size();
     if (IsAscii(text.data(), text.size())) {
-        BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
-        if (!wide)
-            return nullptr;
+        out.resize(at + text.size());
         for (std::size_t i = 0; i < text.size(); ++i)
-            wide[i] = static_cast<unsigned char>(text[i]);
-        return wide;
+            out[at + i] = static_cast<unsigned char>(text[i]);
+        return true;
     }
     std::string utf16;
     if (!Utf8ToUtf16().Convert(text.data(), text.size(), 1, kUtf16Replacement, utf16))
+        return false;
+    out.resize(at + utf16.size() / sizeof(OLECHAR));
+    std::memcpy(&out[at], utf16.data(), utf16.size());
+    return true;
+}
+
+BSTR Utf8ToBstr(const std::string& text)
+{
+    WideText wide;
+    if (!AppendAnsiAsUtf16(text, CodePage::Thread, wide))
         return nullptr;
-    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(utf16.data()),
-                             static_cast<UINT>(utf16.size() / sizeof(OLECHAR)));
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 bool BstrToUtf8(BSTR text, std::string& out)
@@ -204,19 +217,9 @@ bool BstrToUtf8(BSTR text, std::string& out)
                                  sizeof(OLECHAR), kUtf8Replacement, out);
 }
 
-BSTR AnsiToBstr(const std::string& text, CodePage)
-{
-    return Utf8ToBstr(text);
-}
-
 bool BstrToAnsi(BSTR text, std::string& out, CodePage)
 {
     return BstrToUtf8(text, out);
-}
-
-std::size_t AnsiCharLength(const char*)
-{
-    return 1;  // UTF-8: no byte of a multi-byte character is ASCII
 }
 
 namespace {

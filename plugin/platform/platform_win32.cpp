@@ -13,19 +13,19 @@ UINT CodePageId(CodePage codePage)
     return codePage == CodePage::Thread ? CP_THREAD_ACP : CP_ACP;
 }
 
-BSTR ToBstr(const std::string& text, UINT codePage)
+bool AppendAsUtf16(std::string_view text, UINT codePage, WideText& out)
 {
     if (text.empty())
-        return SysAllocStringLen(nullptr, 0);
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
+        return true;
+    const int bytes = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
     if (length <= 0)
-        return nullptr;
-    BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (result)
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), result,
-                            length);
-    return result;
+        return false;
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(length));
+    MultiByteToWideChar(codePage, 0, text.data(), bytes, reinterpret_cast<LPWSTR>(&out[at]),
+                        length);
+    return true;
 }
 
 bool FromBstr(BSTR text, std::string& out, UINT codePage)
@@ -44,9 +44,9 @@ bool FromBstr(BSTR text, std::string& out, UINT codePage)
 
 }  // namespace
 
-BSTR AnsiToBstr(const std::string& text, CodePage codePage)
+bool AppendAnsiAsUtf16(std::string_view text, CodePage codePage, WideText& out)
 {
-    return ToBstr(text, CodePageId(codePage));
+    return AppendAsUtf16(text, CodePageId(codePage), out);
 }
 
 bool BstrToAnsi(BSTR text, std::string& out, CodePage codePage)
@@ -56,7 +56,11 @@ bool BstrToAnsi(BSTR text, std::string& out, CodePage codePage)
 
 BSTR Utf8ToBstr(const std::string& text)
 {
-    return ToBstr(text, CP_UTF8);
+    WideText wide;
+    if (!AppendAsUtf16(text, CP_UTF8, wide))
+        return nullptr;
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                             static_cast<UINT>(wide.size()));
 }
 
 bool BstrToUtf8(BSTR text, std::string& out)
@@ -168,13 +172,6 @@ Platform& SystemPlatform()
 {
     static Win32Platform platform;
     return platform;
-}
-
-std::size_t AnsiCharLength(const char* text)
-{
-    return text[0] && IsDBCSLeadByteEx(CP_THREAD_ACP, static_cast<BYTE>(text[0])) && text[1]
-               ? 2
-               : 1;
 }
 
 }  // namespace lumarin

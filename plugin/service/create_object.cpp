@@ -3,9 +3,8 @@
 
 #include "plugin/service/lumarin_plugin.h"
 
-// A new service plug-in for kLumarinClassId; null for any other id or when it cannot be
-// built. The host frees it with Destroy.
-extern "C" LUMARIN_EXPORT IPlugin* CreateObject(std::uint32_t classId)
+// Declared, with its contract, in plugin/framework/object.h.
+IPlugin* CreateObject(std::uint32_t classId)
 {
     if (classId != kLumarinClassId)
         return nullptr;

@@ -70,19 +70,28 @@ static_assert(alignof(PetInfoList) == 8 && offsetof(PetInfoList, count) == 2 &&
                   offsetof(PetInfoList, records) == 8,
               "PetInfoList layout");
 
-// Receives every result and failure of the service, whoever asked.
+// Receives every result and failure of the service, whoever asked. Listeners:
+// - are called on the client's main thread, newest registration first, each at most once
+//   per event;
+// - may call the service from the callback: request, read the cache, add or remove
+//   listeners (themselves included). A listener removed by an earlier callback of the same
+//   event is not called for it; one added during an event is called from the next event on;
+// - must stay alive until removed (RemoveListener); the service never frees them.
 class ILumarinEvent {
 public:
-    // `success` 1 with the result block (valid during the call only; copy what you keep),
-    // or 0 with null.
+    // `success` 1 with the result block, or 0 with null (a failure: which pets failed is not
+    // told). The block and its records are the protocol layer's: read them during the call
+    // only, never write or keep the pointer; copy what you keep.
     virtual void OnPetInfoResult(std::int32_t success, PetInfoList* list) = 0;
 
 protected:
     ~ILumarinEvent() = default;
 };
 
-// The service; its answers come later, to the listeners. The host contract (one thread,
-// borrowed pointers, listener lifetimes) is in plugin/framework/host_interfaces.h.
+// The service, for host components: found as the component "lumarin" (or asked of the
+// plug-in with GetInterface("ILumarin")); its answers come later, to the listeners. Every
+// call on the client's main thread. How to host the plug-in is in
+// plugin/framework/host_interfaces.h.
 class ILumarin {
 public:
     // Asks for one pet; id 0 is ignored.

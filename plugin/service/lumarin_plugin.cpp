@@ -22,9 +22,11 @@ CLumarinPlugin::CLumarinPlugin()
 CLumarinPlugin::~CLumarinPlugin()
 {
     // The module-wide "ILumarin" may be this object: a plug-in created later in the same
-    // load must not reach a destroyed one through it.
-    if (HostInterfaces().lumarin == static_cast<ILumarin*>(this))
-        HostInterfaces().lumarin = nullptr;
+    // load must not reach a destroyed one through it. What this object's lookups filled goes
+    // too, should the host destroy it without Uninitialize.
+    if (HostInterfaces().lumarin.pointer == static_cast<ILumarin*>(this))
+        HostInterfaces().lumarin = {};
+    lumarin::DropHostInterfaces(static_cast<IPlugin*>(this));
 }
 
 BOOL32 CLumarinPlugin::PreInitialize()
@@ -57,9 +59,10 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     flashApi_.Init(this);
     jsApi_.Init(this);
 
-    IOnlineRootProtocol* onlineRoot = nullptr;
-    if (GetHostInterface(*this, "onlinemanager", "IOnlineRootProtocol", onlineRoot))
-        onlineRoot_ = onlineRoot;
+    // Looked up at every start, never cached.
+    if (void* onlineRoot = lumarin::LookUpHostInterface(*this, "onlinemanager",
+                                                         "IOnlineRootProtocol"))
+        onlineRoot_ = static_cast<IOnlineRootProtocol*>(onlineRoot);
 
     bool loaded = false;
     if (objectLoader_) {
@@ -95,6 +98,9 @@ void CLumarinPlugin::Uninitialize()
     protocol_ = nullptr;
     if (protocol && objectLoader_)
         objectLoader_->ReleaseObject(protocol, 1);
+    // The host's components may go once this returns: what this instance's lookups (its
+    // own and its bridges') cached is forgotten, after the bridges' Uninit used it.
+    lumarin::DropHostInterfaces(static_cast<IPlugin*>(this));
 }
 
 BOOL32 CLumarinPlugin::GetInterface(const char* name, void** out)

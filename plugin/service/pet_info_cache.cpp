@@ -1,6 +1,7 @@
 #include "plugin/service/pet_info_cache.h"
 
 #include <cstring>
+#include <utility>
 
 std::size_t PetInfoCache::SlotOf(std::uint64_t petId) const
 {
@@ -35,8 +36,12 @@ void PetInfoCache::Store(const PetInfoList& list)
             GrowIndex();
         Slot& slot = slots_[SlotOf(record->petid)];
         if (slot.record == kEmpty) {
-            if (count_ % kChunk == 0)
-                chunks_.emplace_back(new PetInfo[kChunk]);  // filled as records arrive
+            if (count_ % kChunk == 0) {
+                // Filled as records arrive; owned before the list grows, so that a failed
+                // growth frees it.
+                std::unique_ptr<PetInfo[]> chunk(new PetInfo[kChunk]);
+                chunks_.push_back(std::move(chunk));
+            }
             slot = Slot{record->petid, count_++};
         }
         // The record's 136 bytes replace the entry whole.

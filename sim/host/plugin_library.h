@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-class IPlugin;
+#include "plugin/framework/object.h"
 
 namespace simhost {
 
@@ -21,7 +21,6 @@ public:
     IPlugin* CreateObject(std::uint32_t classId) const;
 
 private:
-    using CreateObjectFunction = IPlugin* (*)(std::uint32_t);
     void* handle_ = nullptr;
     CreateObjectFunction createObject_ = nullptr;
 };

@@ -155,6 +155,8 @@ int BrowserEngine::PageCall(const std::string& method, const std::vector<PageVal
 
 BOOL32 TitleSystem::GetTitleName(std::uint16_t titleId, std::string* name)
 {
+    if (onTitleName)
+        onTitleName(titleId);
     auto found = titles.find(titleId);
     if (found == titles.end() || !name)
         return 0;

@@ -100,6 +100,8 @@ public:
     BOOL32 GetTitleColor(std::uint16_t titleId, std::string* color) override;
 
     std::map<std::uint16_t, Title> titles;  // an unknown id gives empty texts
+    // Called first in GetTitleName: a host that pumps messages there may deliver a result.
+    std::function<void(std::uint16_t titleId)> onTitleName;
 };
 
 }  // namespace simhost

@@ -92,6 +92,11 @@ TEST(ASObject, ChildIsCopiedWhenSet)
     ASOBase parent("object");
     parent.SetProperty("child", static_cast<IASObject*>(&child));
     child.SetProperty("b", std::int32_t{2});
+    // A null id leaves the child alone: its text taken before stays valid.
+    const char* childText = child.GetXML();
+    parent.SetProperty(nullptr, static_cast<IASObject*>(&child));
+    EXPECT_STREQ(childText, "<object><property id='a'><number>1</number></property>"
+                            "<property id='b'><number>2</number></property></object>");
     EXPECT_STREQ(parent.GetXML(),
                  "<object><property id='child'><object><property id='a'><number>1</number>"
                  "</property></object></property></object>");

@@ -2,6 +2,7 @@
 // browser engines: movie and page calls in, callbacks out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "tests/plugin/example_pet.h"
 #include "tests/plugin/fake_log_platform.h"
 #include "tests/plugin/pet_records.h"
+#include "tests/plugin/wide_text.h"
 #include "tests/support/process.h"
 
 using simhost::HostOptions;
@@ -170,7 +172,7 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     Start();
     // The service gone from the host: calls are handled and ask nothing.
     plugin_->Uninitialize();
-    lumarin::HostInterfaces().lumarin = nullptr;
+    lumarin::HostInterfaces().lumarin = {};
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
     ASSERT_EQ(1, flash.Init(&host_->root));
@@ -226,12 +228,12 @@ TEST_F(Bridges, TitlesAndAStartWithoutCentres)
     CLumarinJSAPI page;
     page.Init(&host_->root);
     PetInfo pet = ExamplePet();
-    std::string text = page.FormatPetInfoScript(&pet);
+    std::string text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(",titleid:'0'\t\t\t   ,titlename:'Star'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
-    EXPECT_EQ("", page.FormatPetInfoScript(nullptr));
+    EXPECT_TRUE(page.FormatPetInfoScript(nullptr).empty());
     host_->titleSystem.titles[0].name.assign(3000, 'n');  // a text beyond 2,046: never cut
-    text = page.FormatPetInfoScript(&pet);
+    text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(std::string(3000, 'n') + "'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
     page.Uninit();
@@ -244,7 +246,7 @@ TEST_F(Bridges, PageTextEscapesEveryValue)
     std::strcpy(pet.petname, "O'Ne\\il</b>\r\n");
     CLumarinJSAPI page;
     page.Init(&host_->root);
-    std::string text = page.FormatPetInfoScript(&pet);
+    std::string text = Utf8(page.FormatPetInfoScript(&pet));
     EXPECT_NE(text.find(",petname:'O\\'Ne\\\\il<\\/b>\\r\\n'\t"), std::string::npos) << text;
     page.Uninit();
 }
@@ -278,4 +280,45 @@ TEST_F(Bridges, APluginCreatedAfterAnotherWasDestroyedReachesItself)
     host_->flashEngine.MovieCall("Lumarin_GetPetInfo", "11");
     host_->DeliverPending();
     EXPECT_EQ(1u, host_->flashEngine.calls.size());
+}
+
+// A host call made while a bridge fills a pet's text delivers another result (here the
+// title name of pet 22, asked by each bridge in turn): every pet still reaches the movie
+// and the page once, with the same text as when delivered alone.
+TEST_F(Bridges, ResultDeliveredInsideAHostCallKeepsEachPetsOwnText)
+{
+    Start();
+    host_->pets[22].titleid = 5;
+    std::vector<std::uint64_t> nested = {11, 33};
+    host_->titleSystem.onTitleName = [&](std::uint16_t titleId) {
+        if (titleId != 5 || nested.empty())
+            return;
+        plugin_->RequestPetInfo(nested.front());
+        nested.erase(nested.begin());
+        host_->DeliverPending();
+    };
+    plugin_->RequestPetInfo(22);
+    host_->DeliverPending();
+    ASSERT_TRUE(nested.empty());  // both bridges were filling pet 22 when a result came
+    auto flash = host_->flashEngine.calls;
+    auto pages = PageFunctions();
+    std::vector<std::string> pageTexts;
+    for (const auto& call : host_->browserEngine.calls)
+        pageTexts.push_back(call.argument);
+
+    host_->flashEngine.calls.clear();
+    host_->browserEngine.calls.clear();
+    for (std::uint64_t id : {11, 22, 33}) {
+        plugin_->RequestPetInfo(id);
+        host_->DeliverPending();
+    }
+    std::vector<std::string> aloneTexts;
+    for (const auto& call : host_->browserEngine.calls)
+        aloneTexts.push_back(call.argument);
+    auto alone = host_->flashEngine.calls;
+    for (auto* texts : {&flash, &alone, &pageTexts, &aloneTexts})
+        std::sort(texts->begin(), texts->end());
+    EXPECT_EQ(alone, flash);
+    EXPECT_EQ(aloneTexts, pageTexts);
+    EXPECT_EQ(3u, pages.size());
 }

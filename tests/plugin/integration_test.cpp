@@ -134,3 +134,30 @@ TEST(Library, GetInterfaceAnswersOnlyILumarin)
     EXPECT_EQ(1, plugin->GetInterface("ILumarin", &out));
     EXPECT_NE(out, nullptr);
 }
+
+// Two instances in turn in one load, each under its own host; the first host is gone before
+// the second instance starts. The second reaches only its own host's components.
+TEST(Library, InstancesInTurnReachOnlyTheirOwnHost)
+{
+    simhost::PluginLibrary library;
+    std::string error;
+    ASSERT_TRUE(library.Load(testsupport::LibraryPath("Lumarin"), error)) << error;
+    auto first = std::make_unique<SubstituteHost>();
+    first->AttachPlugin(library.CreateObject(kLumarinClassId));
+    ASSERT_EQ(1, first->StartPlugin());
+    first->StopPlugin();
+
+    SubstituteHost second;
+    second.pets[kPip] = PatternedPet(kPip);
+    first.reset();  // every component of the first host freed
+    IPlugin* plugin = library.CreateObject(kLumarinClassId);
+    second.AttachPlugin(plugin);
+    ASSERT_EQ(1, second.StartPlugin());
+    EXPECT_EQ(std::vector<IPlugin*>{plugin}, second.mainLogicLoader.registered);
+    EXPECT_EQ(1, second.flashEngine.MovieCall("Lumarin_GetPetInfo", std::to_string(kPip)));
+    second.DeliverPending();
+    EXPECT_EQ(1u, second.flashEngine.calls.size());
+    EXPECT_EQ(1u, second.browserEngine.calls.size());
+    second.StopPlugin();
+    EXPECT_TRUE(second.flashEngine.handlers.empty());
+}

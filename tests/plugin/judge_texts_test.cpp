@@ -15,7 +15,9 @@
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
 #include "sim/host/substitute_host.h"
+#include "tests/plugin/code_page.h"
 #include "tests/plugin/example_pet.h"
+#include "tests/plugin/wide_text.h"
 #include "tests/support/process.h"
 
 namespace {
@@ -32,15 +34,6 @@ void SetName(char (&field)[N], const char* text)
 {
     std::memset(field, 0, N);
     std::memcpy(field, text, std::min(std::strlen(text), N));
-}
-
-std::string Utf8Of(const std::string& ansi)
-{
-    BSTR wide = lumarin::AnsiToBstr(ansi, lumarin::CodePage::Thread);
-    std::string utf8;
-    lumarin::BstrToUtf8(wide, utf8);
-    SysFreeString(wide);
-    return utf8;
 }
 
 std::string JsonString(const std::string& utf8)
@@ -66,6 +59,28 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The folder the judge reads, emptied the first time it is asked for.
+std::filesystem::path JudgeFolder()
+{
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path path = "judge-texts";
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+// The values a text must give back, as JSON; `encoding` names the Flash request's bytes.
+void WriteExpected(const std::string& name, const std::string& encoding,
+                   const std::map<std::string, std::string>& expected)
+{
+    std::string json = "{\"encoding\": " + JsonString(encoding);
+    for (const auto& [key, value] : expected)
+        json += ",\n " + JsonString(key) + ": " + JsonString(value);
+    WriteFile(JudgeFolder() / ("expected-" + name + ".json"), json + "}\n");
+}
+
 }  // namespace
 
 TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
@@ -85,9 +100,7 @@ TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
     ASSERT_TRUE(host.LoadPlugin(testsupport::LibraryPath("Lumarin"), error)) << error;
     ASSERT_EQ(1, host.StartPlugin());
 
-    const std::filesystem::path folder = "judge-texts";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path folder = JudgeFolder();
     int n = 0;
     for (const Case& c : cases) {
         PetInfo pet = ExamplePet();
@@ -110,25 +123,86 @@ TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
             {"kivnumber", std::to_string(static_cast<std::uint32_t>(pet.petid))},
             {"petclass", "2"},
             {"petgender", "1"},
-            {"petname", Utf8Of(std::string(c.petname).substr(0, 17))},
-            {"kivname", Utf8Of(std::string(c.kivname).substr(0, 17))},
+            {"petname", Utf8OfAnsi(std::string(c.petname).substr(0, 17))},
+            {"kivname", Utf8OfAnsi(std::string(c.kivname).substr(0, 17))},
             {"petLevel", "12"},
             {"vipFlag", std::to_string(pet.vipFlag)},
             {"avatarVersion", "3"},
             {"avatarnum", "2"},
             {"avatardata", "5.1001#-1.7#"},
             {"titleid", std::to_string(c.titleid)},
-            {"titlename", title == host.titleSystem.titles.end() ? "" : Utf8Of(title->second.name)},
+            {"titlename", title == host.titleSystem.titles.end() ? "" : Utf8OfAnsi(title->second.name)},
             {"titlecolor",
-             title == host.titleSystem.titles.end() ? "" : Utf8Of(title->second.color)},
+             title == host.titleSystem.titles.end() ? "" : Utf8OfAnsi(title->second.color)},
         };
-        std::string json = "{\"encoding\": " + JsonString(testsupport::AnsiEncodingName());
-        for (const auto& [key, value] : expected)
-            json += ",\n " + JsonString(key) + ": " + JsonString(value);
         const std::string name = std::to_string(n++);
-        WriteFile(folder / ("expected-" + name + ".json"), json + "}\n");
+        WriteExpected(name, testsupport::AnsiEncodingName(), expected);
         WriteFile(folder / ("flash-" + name + ".xml"), host.flashEngine.calls[0]);
         WriteFile(folder / ("page-" + name + ".txt"), host.browserEngine.calls[0].argument);
     }
+    host.StopPlugin();
+}
+
+// Page texts in the double-byte code pages of clients in other languages: names and titles
+// with a lead byte before each character a script string must escape, and lead bytes cut
+// off at the end (a name's 17 bytes without terminator, a title's last byte). Each value
+// must come back exactly as the code page reads its bytes, and no byte sequence may end a
+// string early. Where the thread's code page cannot be switched (POSIX), the process's own
+// narrow encoding takes the same bytes.
+TEST(JudgeTexts, WriteTextsInDoubleByteCodePages)
+{
+    simhost::SubstituteHost host;
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(testsupport::LibraryPath("Lumarin"), error)) << error;
+    ASSERT_EQ(1, host.StartPlugin());
+    int tried = 0, cases = 0;
+    for (unsigned codePage : {936u, 950u, 932u, 949u, 0u}) {
+        if (!testsupport::UseThreadCodePage(codePage))
+            continue;
+        ++tried;
+        for (const char lead : {'\x81', '\xA4', '\xE0'}) {
+            const std::string l(1, lead);
+            std::string title;
+            for (const char* special : {"'", "\\", "\r", "\n", "<", "/", "</", "\"", "x"})
+                title += l + special;
+            PetInfo pet = ExamplePet();
+            pet.petid = kExamplePetId + 100 + static_cast<std::uint64_t>(cases++);
+            const std::string petName = l + "'" + l + "\\" + l + "\r" + l + "\n" + l + "</<" + l +
+                                        "/ab" + l,  // 17 bytes, the last a lead byte
+                kivName = "'" + l + "\\" + l + "<" + l;
+            SetName(pet.petname, petName.c_str());
+            SetName(pet.kivname, kivName.c_str());
+            pet.titleid = 9;
+            host.titleSystem.titles[9] = {title + l, l};
+            host.pets[pet.petid] = pet;
+            host.browserEngine.calls.clear();
+            host.flashEngine.MovieCall("Lumarin_GetPetInfo", std::to_string(pet.petid));
+            host.DeliverPending();
+            ASSERT_EQ(1u, host.browserEngine.calls.size());
+
+            const std::string name = "cp" + std::to_string(codePage) + "-" +
+                                     std::to_string(static_cast<unsigned char>(lead));
+            WriteExpected(name, "",
+                          {{"petid", std::to_string(pet.petid)},
+                           {"kivnumber", std::to_string(static_cast<std::uint32_t>(pet.petid))},
+                           {"petclass", "2"},
+                           {"petgender", "1"},
+                           {"petname", Utf8OfAnsi(petName.substr(0, 17))},
+                           {"kivname", Utf8OfAnsi(kivName)},
+                           {"petLevel", "12"},
+                           {"vipFlag", "1"},
+                           {"avatarVersion", "3"},
+                           {"avatarnum", "2"},
+                           {"avatardata", "5.1001#-1.7#"},
+                           {"titleid", "9"},
+                           {"titlename", Utf8OfAnsi(title + l)},
+                           {"titlecolor", Utf8OfAnsi(l)}});
+            // Only the page text: the Flash request carries the code page's bytes as they are.
+            WriteFile(JudgeFolder() / ("page-" + name + ".txt"),
+                      host.browserEngine.calls[0].argument);
+        }
+    }
+    testsupport::UseThreadCodePage(0);
+    EXPECT_GT(tried, 0);
     host.StopPlugin();
 }

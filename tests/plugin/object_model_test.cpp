@@ -145,18 +145,19 @@ TEST_F(ComponentLookup, HostInterfaceIsCachedOnSuccessOnly)
     int phasesLogic = 0;  // stands for the interface
     phases.Offer("IPhasesLogic", &phasesLogic);
     helper.SetPlugin(&bottom);
-    IPhasesLogic* slot = nullptr;
+    lumarin::CachedInterface<IPhasesLogic> slot;
 
     EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
-    EXPECT_EQ(nullptr, slot);
+    EXPECT_EQ(nullptr, slot.pointer);
 
     topContainer.Add("phaseslogic", &phases);
     EXPECT_FALSE(lumarin::GetHostInterface(helper, "phaseslogic", "IOther", slot));
     EXPECT_EQ(1, phases.asked);
-    EXPECT_EQ(nullptr, slot);
+    EXPECT_EQ(nullptr, slot.pointer);
 
     EXPECT_TRUE(lumarin::GetHostInterface(helper, "phaseslogic", "IPhasesLogic", slot));
-    EXPECT_EQ(&phasesLogic, static_cast<void*>(slot));
+    EXPECT_EQ(&phasesLogic, static_cast<void*>(slot.pointer));
+    EXPECT_EQ(static_cast<IPlugin*>(&bottom), slot.filler);  // the plug-in looked up for
     EXPECT_EQ(2, phases.asked);
 
     topContainer.Remove("phaseslogic");

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -17,10 +18,9 @@
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/pet_records.h"
 
-extern "C" IPlugin* CreateObject(std::uint32_t classId);
-
 namespace {
 bool g_failAllocations = false;
+std::size_t g_failSize = 0;  // an allocation of exactly this size fails, when not 0
 std::size_t g_liveBytes = 0;
 // Each block starts with its size, in a header that keeps the caller's part aligned.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -28,7 +28,7 @@ constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 void* operator new(std::size_t size)
 {
-    if (g_failAllocations)
+    if (g_failAllocations || (g_failSize != 0 && size == g_failSize))
         throw std::bad_alloc();
     if (auto* block = static_cast<unsigned char*>(std::malloc(kHeader + size))) {
         *reinterpret_cast<std::size_t*>(block) = size;
@@ -110,4 +110,22 @@ TEST(ASOBase, PropertySetOverAndOverKeepsItsHeapBounded)
                                    "]]></string></property><property id='other'><string>"
                                    "<![CDATA[kept]]></string></property></object>")
                                       .c_str());
+}
+
+TEST(PetInfoCache, ANewChunkIsFreedWhenTheChunkListCannotGrow)
+{
+    PetInfoCache cache;
+    std::vector<PetInfo> pets(1025);
+    for (std::size_t i = 0; i < pets.size(); ++i)
+        pets[i].petid = i + 1;
+    ResultBlock first(std::vector<PetInfo>(pets.begin(), pets.end() - 1));  // one whole chunk
+    cache.Store(*first.List());
+    ResultBlock last({pets.back()});
+    const std::size_t before = g_liveBytes;
+    g_failSize = 2 * sizeof(std::unique_ptr<PetInfo[]>);  // the list growing to two chunks
+    EXPECT_THROW(cache.Store(*last.List()), std::bad_alloc);
+    g_failSize = 0;
+    // The index grew; the second chunk, which nothing holds, is gone again.
+    EXPECT_LT(g_liveBytes, before + 1024 * sizeof(PetInfo));
+    EXPECT_EQ(nullptr, cache.Find(pets.back().petid));
 }
