@@ -37,13 +37,17 @@ void FakePlatform::AddFile(const std::string& path, std::uint64_t size, bool rea
                            bool locked)
 {
     AddFolder(ParentOf(path));
-    nodes[path] = Node{EntryKind::File, size, readOnly, locked};
+    Node& node = nodes[path] = Node{};
+    node.size = size;
+    node.readOnly = readOnly;
+    node.locked = locked;
 }
 
 void FakePlatform::AddLink(const std::string& path)
 {
     AddFolder(ParentOf(path));
-    nodes[path] = Node{EntryKind::Link};
+    nodes[path] = Node{};
+    nodes[path].kind = EntryKind::Link;
 }
 
 void FakePlatform::AddText(const std::string& path, const std::string& text)
