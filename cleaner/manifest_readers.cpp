@@ -59,52 +59,31 @@ bool CResourceCleaner::CurrentManifestPath(const std::string& petsoc, std::strin
     return fits;
 }
 
-ReadStatus CResourceCleaner::ReadXmlBelow(const std::string& path, TiXmlDocument& document)
+Folder* CResourceCleaner::PetsocRootFor(const std::string& path, std::string& relative)
 {
     std::string petsoc;
     Folder* root = PetsocRoot(petsoc);
     std::vector<std::string> steps;
     const char separator = CurrentPlatform().Separator();
     if (!root || !StepsBelow(petsoc, path, separator, steps))
-        return ReadStatus::Unreadable;
-    return ReadXml(*root, JoinSteps(steps, separator), document);
+        return nullptr;
+    relative = JoinSteps(steps, separator);
+    return root;
+}
+
+ReadStatus CResourceCleaner::ReadXmlBelow(const std::string& path, TiXmlDocument& document)
+{
+    std::string relative;
+    Folder* root = PetsocRootFor(path, relative);
+    return root ? ReadXml(*root, relative, document) : ReadStatus::Unreadable;
 }
 
 ReadStatus CResourceCleaner::ListBelow(const std::string& path,
                                        const std::function<void(const DirEntry&)>& visit)
 {
-    std::string petsoc;
-    Folder* root = PetsocRoot(petsoc);
-    std::vector<std::string> steps;
-    const char separator = CurrentPlatform().Separator();
-    if (!root || !StepsBelow(petsoc, path, separator, steps))
-        return ReadStatus::Unreadable;
-    return root->ListBelow(JoinSteps(steps, separator), visit);
-}
-
-bool CResourceCleaner::ResourcePath(const std::string& name, std::string& path)
-{
-    const char separator = CurrentPlatform().Separator();
-    char full[kPathCapacity];
-    bool fits = FormatPath(full, sizeof full, "%s%ccommon%cpetsoc%c%s", GetModuleDir().c_str(),
-                           separator, separator, separator, NormalizeResPath(name).c_str());
-    path = full;
-    return fits;
-}
-
-std::string CResourceCleaner::NormalizeResPath(const std::string& name)
-{
-    Platform& platform = CurrentPlatform();
-    const char separator = platform.Separator();
-    std::string path = name;
-    for (char& c : path) {
-        if (c == '/' || c == '\\')
-            c = separator;
-    }
-    // Intended: the raw name is tested against the current folder, not below the installation.
-    if (platform.IsDirectory(name) && (path.empty() || path.back() != separator))
-        path += separator;
-    return path;
+    std::string relative;
+    Folder* root = PetsocRootFor(path, relative);
+    return root ? root->ListBelow(relative, visit) : ReadStatus::Unreadable;
 }
 
 // The manifest must be read whole, from a path that was not cut, and name resources: the

@@ -103,6 +103,9 @@ private:
     // "common/petsoc", opened at its first use and held until the pass ends; null when it
     // cannot be opened. `path` gets its path.
     Folder* PetsocRoot(std::string& path);
+    // The held "common/petsoc" and the steps of the full path `path` below it (joined with
+    // the separator); null when it is not held or `path` is not below it.
+    Folder* PetsocRootFor(const std::string& path, std::string& relative);
     // The current manifest's full path; false when it does not fit a path buffer.
     bool CurrentManifestPath(const std::string& petsoc, std::string& path) const;
     // Reads the XML file at the full path `path` below "common/petsoc".

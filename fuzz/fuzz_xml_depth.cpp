@@ -2,25 +2,13 @@
 // the bound said it could, so a text within the limit cannot overflow the stack.
 #include <tinyxml.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "cleaner/xml_input.h"
-
-namespace {
-
-std::size_t ParsedDepth(const TiXmlNode& node)
-{
-    std::size_t deepest = 0;
-    for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
-        deepest = std::max(deepest, ParsedDepth(*child) + (child->ToElement() ? 1 : 0));
-    return deepest;
-}
-
-}  // namespace
+#include "tests/cleaner/parsed_depth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -4,24 +4,12 @@
 
 #include <tinyxml.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <utility>
 
 #include "cleaner/xml_input.h"
-
-namespace {
-
-std::size_t ParsedDepth(const TiXmlNode& node)
-{
-    std::size_t deepest = 0;
-    for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
-        deepest = std::max(deepest, ParsedDepth(*child) + (child->ToElement() ? 1 : 0));
-    return deepest;
-}
-
-}  // namespace
+#include "tests/cleaner/parsed_depth.h"
 
 TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
 {
