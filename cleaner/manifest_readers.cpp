@@ -86,6 +86,31 @@ ReadStatus CResourceCleaner::ListBelow(const std::string& path,
     return root ? root->ListBelow(relative, visit) : ReadStatus::Unreadable;
 }
 
+bool CResourceCleaner::ResourcePath(const std::string& name, std::string& path)
+{
+    const char separator = CurrentPlatform().Separator();
+    char full[kPathCapacity];
+    bool fits = FormatPath(full, sizeof full, "%s%ccommon%cpetsoc%c%s", GetModuleDir().c_str(),
+                           separator, separator, separator, NormalizeResPath(name).c_str());
+    path = full;
+    return fits;
+}
+
+std::string CResourceCleaner::NormalizeResPath(const std::string& name)
+{
+    Platform& platform = CurrentPlatform();
+    const char separator = platform.Separator();
+    std::string path = name;
+    for (char& c : path) {
+        if (c == '/' || c == '\\')
+            c = separator;
+    }
+    // Intended: the raw name is tested against the current folder, not below the installation.
+    if (platform.IsDirectory(name) && (path.empty() || path.back() != separator))
+        path += separator;
+    return path;
+}
+
 // The manifest must be read whole, from a path that was not cut, and name resources: the
 // pass deletes only on its word.
 void CResourceCleaner::LoadCurrentManifest()
