@@ -1,8 +1,8 @@
 #include "cleaner/dry_run.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
+#include <cstdio>
 #include <utility>
 
 #include "cleaner/main_sequence.h"
@@ -10,53 +10,73 @@
 
 namespace cleaner {
 
-namespace {
-
 // A folder of the platform below, as it would look while the run deletes in it.
 class DryRunFolder : public Folder {
 public:
-    DryRunFolder(std::unique_ptr<Folder> real, std::string path, const char* purpose,
-                 DryRunPlatform& run)
-        : real_(std::move(real)), path_(std::move(path)), purpose_(purpose), run_(run)
+    DryRunFolder(std::unique_ptr<Folder> real, std::shared_ptr<const DryRunPlatform::PathNode> path,
+                 const char* purpose, DryRunPlatform& run)
+        : real_(std::move(real)), id_(real_->Id()), path_(std::move(path)), purpose_(purpose),
+          run_(run)
     {
     }
 
     bool List(const std::function<void(const DirEntry&)>& visit) override
     {
         return real_->List([&](const DirEntry& entry) {
-            if (!run_.IsRemoved(Child(entry.name)))
+            if (!run_.IsRemoved(id_, entry.name))
                 visit(entry);
         });
     }
 
     bool Lookup(const std::string& name, DirEntry& entry) override
     {
-        return !run_.IsRemoved(Child(name)) && real_->Lookup(name, entry);
+        return !run_.IsRemoved(id_, name) && real_->Lookup(name, entry);
     }
 
     std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess access) override
     {
-        if (run_.IsRemoved(Child(entry.name)))
+        if (run_.IsRemoved(id_, entry.name))
             return nullptr;
         std::unique_ptr<Folder> real = real_->OpenSubfolder(entry, access);
         if (!real)
             return nullptr;
-        return std::make_unique<DryRunFolder>(std::move(real), Child(entry.name), purpose_,
-                                              run_);
+        auto path = std::make_shared<const DryRunPlatform::PathNode>(
+            DryRunPlatform::PathNode{path_, entry.name});
+        return std::make_unique<DryRunFolder>(std::move(real), std::move(path), purpose_, run_);
     }
 
     bool RemoveEntry(const std::string& name, bool clearReadOnly) override
     {
         if (!CanRemoveEntry(name, clearReadOnly))
             return false;
-        run_.Remove(Child(name), purpose_);
+        run_.Remove(id_, name, *path_, purpose_);
         return true;
     }
 
     bool CanRemoveEntry(const std::string& name, bool clearReadOnly) override
     {
-        return !run_.IsRemoved(Child(name)) && real_->CanRemoveEntry(name, clearReadOnly);
+        return !run_.IsRemoved(id_, name) && real_->CanRemoveEntry(name, clearReadOnly);
     }
+
+    // The folder goes when nothing is left in it and the system would let it go.
+    bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
+    {
+        if (!CanRemoveSubfolder(*child, name))
+            return false;
+        child.reset();
+        run_.Remove(id_, name, *path_, purpose_);
+        return true;
+    }
+
+    bool CanRemoveSubfolder(Folder& child, const std::string& name) override
+    {
+        bool empty = true;
+        child.List([&empty](const DirEntry&) { empty = false; });
+        return empty && !run_.IsRemoved(id_, name) &&
+               real_->CanRemoveSubfolder(*static_cast<DryRunFolder&>(child).real_, name);
+    }
+
+    FolderId Id() override { return id_; }
 
     std::unique_ptr<Folder> OpenAgain(const char* purpose) override
     {
@@ -66,74 +86,78 @@ public:
         return std::make_unique<DryRunFolder>(std::move(real), path_, purpose, run_);
     }
 
-    // Reading ends before the first deletion of the pass; the used-space walk, which comes
-    // after, lists through `List`.
+    // Reading ends before the first deletion of the pass: only what the client-folder
+    // removal went through could be gone, and that is told by the path's first step.
     ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
     {
-        return run_.IsRemoved(Child(path)) ? ReadStatus::Missing
-                                            : real_->ReadWhole(path, limit, text);
+        return run_.IsRemoved(id_, FirstStep(path)) ? ReadStatus::Missing
+                                                    : real_->ReadWhole(path, limit, text);
     }
 
     ReadStatus ListBelow(const std::string& path,
                          const std::function<void(const DirEntry&)>& visit) override
     {
-        if (run_.IsRemoved(Child(path)))
-            return ReadStatus::Missing;
-        const std::string folder = Child(path);
-        return real_->ListBelow(path, [&](const DirEntry& entry) {
-            if (!run_.IsRemoved(folder + run_.Separator() + entry.name))
-                visit(entry);
-        });
-    }
-
-    // The folder goes when nothing is left in it.
-    bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
-    {
-        bool empty = true;
-        child->List([&empty](const DirEntry&) { empty = false; });
-        child.reset();
-        if (!empty)
-            return false;
-        run_.Remove(Child(name), purpose_);
-        return true;
+        return run_.IsRemoved(id_, FirstStep(path)) ? ReadStatus::Missing
+                                                    : real_->ListBelow(path, visit);
     }
 
 private:
-    std::string Child(const std::string& name) const
+    std::string FirstStep(const std::string& path) const
     {
-        return path_ + run_.Separator() + name;
+        return path.substr(0, path.find(run_.Separator()));
     }
 
     std::unique_ptr<Folder> real_;
-    std::string path_;
+    FolderId id_;
+    std::shared_ptr<const DryRunPlatform::PathNode> path_;
     const char* purpose_;
     DryRunPlatform& run_;
 };
 
-bool IsAtOrBelow(const std::string& path, const std::string& folder, char separator)
+std::string QuotedPath(const std::string& relative, char separator)
 {
-    return !folder.empty() && path.compare(0, folder.size(), folder) == 0 &&
-           (path.size() == folder.size() || path[folder.size()] == separator);
+    const auto special = [separator](unsigned char c) {
+        return c < 0x20 || c == 0x7F || c == '"' || (c == '\\' && separator != '\\');
+    };
+    if (std::none_of(relative.begin(), relative.end(), special))
+        return relative;
+    std::string quoted = "\"";
+    for (unsigned char c : relative) {
+        switch (c) {
+        case '\t': quoted += "\\t"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char octal[5];
+                std::snprintf(octal, sizeof octal, "\\%03o", c);
+                quoted += octal;
+            } else {
+                quoted += static_cast<char>(c);
+            }
+        }
+    }
+    return quoted + '"';
 }
 
-}  // namespace
-
-bool DryRunPlatform::NoCaseLess::operator()(const std::string& a, const std::string& b) const
+bool DryRunPlatform::NameLess::operator()(const std::string& a, const std::string& b) const
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](unsigned char x, unsigned char y) {
-                                            return std::tolower(x) < std::tolower(y);
-                                        });
+    if (!foldCase)
+        return a < b;
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+    });
 }
 
-DryRunPlatform::DryRunPlatform(Platform& next, std::function<void(const std::string&)> report)
-    : ForwardingPlatform(next), report_(std::move(report))
+DryRunPlatform::DryRunPlatform(Platform& next, std::vector<DryRunRoot> roots,
+                               std::function<void(const std::string&)> report)
+    : ForwardingPlatform(next), report_(std::move(report)), roots_(std::move(roots))
 {
-}
-
-bool DryRunPlatform::IsDirectory(const std::string& path)
-{
-    return !IsRemoved(path) && next_.IsDirectory(path);
 }
 
 std::unique_ptr<Folder> DryRunPlatform::OpenRoot(const std::string& path, const char* purpose)
@@ -141,7 +165,9 @@ std::unique_ptr<Folder> DryRunPlatform::OpenRoot(const std::string& path, const 
     std::unique_ptr<Folder> real = next_.OpenRoot(path, purpose);
     if (!real)
         return nullptr;
-    return std::make_unique<DryRunFolder>(std::move(real), path, purpose, *this);
+    return std::make_unique<DryRunFolder>(std::move(real),
+                                          std::make_shared<const PathNode>(PathNode{nullptr, path}),
+                                          purpose, *this);
 }
 
 bool DryRunPlatform::WriteIniValue(const std::string&, const std::string&, const std::string& key,
@@ -151,25 +177,38 @@ bool DryRunPlatform::WriteIniValue(const std::string&, const std::string&, const
     return true;
 }
 
-void DryRunPlatform::Remove(const std::string& path, const char* purpose)
+bool DryRunPlatform::IsRemoved(const FolderId& folder, const std::string& name) const
 {
-    removed_.insert(path);
-    report_(RootLabel(path) + '\t' + purpose);
+    auto found = removed_.find(folder);
+    return found != removed_.end() && found->second.count(name) != 0;
 }
 
-std::string DryRunPlatform::RootLabel(const std::string& path)
+void DryRunPlatform::Remove(const FolderId& folder, const std::string& name,
+                            const PathNode& where, const char* purpose)
 {
-    if (roots_.empty()) {  // the run's two roots, told once (they do not change during it)
-        std::string client, petsoc;
-        roots_ = {{"client", ClientFolder(client) ? client : std::string()},
-                  {"petsoc", PetsocFolder(petsoc) ? petsoc : std::string()}};
+    removed_.try_emplace(folder, NameLess{FoldsCase()}).first->second.insert(name);
+    report_(Line(where, name) + '\t' + purpose);
+}
+
+// The full path is put together only for the line: no folder keeps one.
+std::string DryRunPlatform::Line(const PathNode& where, const std::string& name) const
+{
+    std::vector<const std::string*> steps{&name};
+    for (const PathNode* node = &where; node; node = node->parent.get())
+        steps.push_back(&node->name);
+    std::string path;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+        path += (path.empty() ? "" : std::string(1, Separator())) + **step;
+    for (const DryRunRoot& root : roots_) {
+        const std::string& top = root.path;
+        if (top.empty() || path.compare(0, top.size(), top) != 0 ||
+            (path.size() != top.size() && path[top.size()] != Separator()))
+            continue;
+        const std::string relative =
+            path.size() == top.size() ? std::string(".") : path.substr(top.size() + 1);
+        return std::string(root.label) + ':' + QuotedPath(relative, Separator());
     }
-    for (const auto& [label, root] : roots_) {
-        if (IsAtOrBelow(path, root, Separator()))
-            return std::string(label) + ':' +
-                   (path.size() == root.size() ? std::string(".") : path.substr(root.size() + 1));
-    }
-    return path;  // every deletion lies below one of the roots; shown whole otherwise
+    return QuotedPath(path, Separator());  // every deletion lies below a root
 }
 
 int RunDryRun(CResourceCleaner& resourceCleaner)
@@ -177,16 +216,20 @@ int RunDryRun(CResourceCleaner& resourceCleaner)
     constexpr std::size_t kFlushSize = 64 * 1024;
     Platform& system = CurrentPlatform();
     std::string output;
-    DryRunPlatform dryRun(system, [&](const std::string& line) {
+    std::string client, petsoc;
+    std::vector<DryRunRoot> roots{{"client", ClientFolder(client) ? client : std::string()},
+                                  {"petsoc", PetsocFolder(petsoc) ? petsoc : std::string()}};
+    DryRunPlatform dryRun(system, std::move(roots), [&](const std::string& line) {
         output += line + '\n';
         if (output.size() >= kFlushSize) {
             system.Write(Stream::Output, output);
             output.clear();
         }
     });
-    UsePlatform(&dryRun);
-    RunCleaner(resourceCleaner);
-    UsePlatform(&system);
+    {
+        PlatformScope scope(dryRun);
+        RunCleaner(resourceCleaner);
+    }
     for (const std::string& record : dryRun.IniRecords())
         output += record + '\n';
     system.Write(Stream::Output, output);

@@ -2,18 +2,24 @@
 
 namespace cleaner {
 
-EntryVerdict JudgeOpenedEntry(const OpenedEntry& entry)
+std::string TrimmedName(const std::string& name)
+{
+    std::string::size_type end = name.find_last_not_of(". ");
+    return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+EntryVerdict JudgeOpenedEntry(const OpenedEntry& entry, SamePath samePath)
 {
     const std::string& parent = entry.parentFinalPath;
-    if (!entry.attributesKnown || entry.finalPath.empty() || parent.empty() ||
-        entry.name.empty())
+    const std::string name = TrimmedName(entry.name);
+    if (!entry.attributesKnown || entry.finalPath.empty() || parent.empty() || name.empty())
         return EntryVerdict::Leave;
     // A drive's root resolves with its separator ("\\?\C:\"); other folders without one.
     std::string expected = parent;
     if (expected.back() != '\\')
         expected += '\\';
-    expected += entry.name;
-    if (entry.finalPath != expected)
+    expected += name;
+    if (!samePath(entry.finalPath, expected))
         return EntryVerdict::Leave;
     if (entry.attributes & kAttributeReparsePoint)
         return EntryVerdict::Link;

@@ -28,9 +28,15 @@ struct OpenedEntry {
     std::string name;             // the entry's name in that parent
 };
 
-// Only a handle that resolves to exactly its parent's path plus its name (byte for byte)
-// is the entry itself. Anything else is a link the system opened as its target (Wine
-// does that for Unix links, reporting no reparse point) and is left alone.
-EntryVerdict JudgeOpenedEntry(const OpenedEntry& entry);
+// Whether two final paths name the same entry: the file system's rule for letter case.
+using SamePath = bool (*)(const std::string& a, const std::string& b);
+
+// The name a plain path step reaches: the system drops trailing dots and blanks.
+std::string TrimmedName(const std::string& name);
+
+// Only a handle that resolves to its parent's path plus its (trimmed) name, compared by
+// `samePath`, is the entry itself. Anything else is a link the system opened as its target
+// (Wine does that for Unix links, reporting no reparse point) and is left alone.
+EntryVerdict JudgeOpenedEntry(const OpenedEntry& entry, SamePath samePath);
 
 }  // namespace cleaner

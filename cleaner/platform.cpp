@@ -16,4 +16,14 @@ void UsePlatform(Platform* platform)
     g_installed = platform;
 }
 
+PlatformScope::PlatformScope(Platform& platform) : previous_(g_installed)
+{
+    g_installed = &platform;
+}
+
+PlatformScope::~PlatformScope()
+{
+    g_installed = previous_;
+}
+
 }  // namespace cleaner

@@ -32,6 +32,17 @@ struct DirEntry {
     std::uint64_t inode = 0;
 };
 
+// What identifies an open folder wherever it is reached from: device and inode (POSIX),
+// volume serial number and file index (Windows). All zero when the system cannot tell.
+struct FolderId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator<(const FolderId& other) const
+    {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
+};
+
 // What an open folder is for: reading, or also deleting what it holds and itself.
 enum class FolderAccess { Read, Delete };
 
@@ -51,7 +62,9 @@ class Folder {
 public:
     virtual ~Folder() = default;
 
-    // Calls `visit` for each entry other than "." and "..". False when it cannot be listed.
+    // Calls `visit` for each entry other than "." and "..". An entry that cannot be looked
+    // at is still reported (as a file of size 0): it is there, and keeps its folder. False
+    // when the folder cannot be listed.
     virtual bool List(const std::function<void(const DirEntry&)>& visit) = 0;
 
     // What `name` is, without following a link. False when there is no such entry.
@@ -73,11 +86,24 @@ public:
 
     // Whether `RemoveEntry(name, clearReadOnly)` would delete the entry now: the same
     // opening and checks, with nothing deleted or changed (a dry run asks this instead).
+    //   POSIX: this folder writable and searchable for the effective user, the sticky
+    //   folder rule (owner of the entry or of the folder, or root), and neither this folder
+    //   nor the entry immutable or append-only.
     virtual bool CanRemoveEntry(const std::string& name, bool clearReadOnly) = 0;
 
     // Deletes `child`, opened here as `name` with FolderAccess::Delete, once it is empty;
     // the child is closed either way. False when it stays.
     virtual bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) = 0;
+
+    // Whether `RemoveSubfolder(child, name)` would delete `child` once it is empty: what
+    // the system checks besides emptiness, with nothing changed (a dry run asks this).
+    //   POSIX: the rights `RemoveEntry` needs in this folder, and neither folder immutable
+    //   or append-only. Windows: `child` was opened with the right to delete it and is not
+    //   read-only.
+    virtual bool CanRemoveSubfolder(Folder& child, const std::string& name) = 0;
+
+    // What identifies this folder (see `FolderId`).
+    virtual FolderId Id() = 0;
 
     // Another open handle of this very folder, never reopened by path, for a walk that
     // deletes for `purpose` (a text that outlives it; see `Platform::OpenRoot`). Null when
@@ -157,5 +183,17 @@ Platform& SystemPlatform();
 Platform& CurrentPlatform();
 // Installs `platform` (borrowed, must outlive its use); null restores the system's.
 void UsePlatform(Platform* platform);
+
+// Installs a platform for the life of the scope, then puts back the one it replaced.
+class PlatformScope {
+public:
+    explicit PlatformScope(Platform& platform);
+    ~PlatformScope();
+    PlatformScope(const PlatformScope&) = delete;
+    PlatformScope& operator=(const PlatformScope&) = delete;
+
+private:
+    Platform* previous_;
+};
 
 }  // namespace cleaner

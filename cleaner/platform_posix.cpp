@@ -3,6 +3,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,8 +160,13 @@ public:
             if (IsDotName(found->d_name))
                 continue;
             struct stat info;
-            if (fstatat(fd_, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+            if (fstatat(fd_, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
                 visit(EntryOf(found->d_name, info));
+            } else {
+                DirEntry unknown;  // there, though it cannot be looked at
+                unknown.name = found->d_name;
+                visit(unknown);
+            }
         }
         closedir(dir);
         return true;
@@ -195,14 +202,28 @@ public:
         return unlinkat(fd_, name.c_str(), 0) == 0;
     }
 
-    // Removable when it is no folder and this folder may be written (a sticky folder's
-    // ownership rule is not checked).
     bool CanRemoveEntry(const std::string& name, bool) override
     {
         struct stat info;
         return fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-               !S_ISDIR(info.st_mode) &&
-               faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) == 0;
+               !S_ISDIR(info.st_mode) && MayUnlink(name, info);
+    }
+
+    bool CanRemoveSubfolder(Folder& child, const std::string& name) override
+    {
+        struct stat info;
+        return fstat(static_cast<PosixFolder&>(child).fd_, &info) == 0 && MayUnlink(name, info);
+    }
+
+    FolderId Id() override
+    {
+        struct stat info;
+        FolderId id;
+        if (fstat(fd_, &info) == 0) {
+            id.volume = static_cast<std::uint64_t>(info.st_dev);
+            id.index = static_cast<std::uint64_t>(info.st_ino);
+        }
+        return id;
     }
 
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
@@ -239,6 +260,38 @@ public:
 
 private:
     explicit PosixFolder(int fd) : fd_(fd) {}
+
+    // What the system checks before it unlinks `name` (looked at as `entry`) from this
+    // folder: write and search rights here, the sticky rule, no immutable or append-only
+    // flag on this folder or on the entry.
+    bool MayUnlink(const std::string& name, const struct stat& entry) const
+    {
+        struct stat folder;
+        if (faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) != 0 || fstat(fd_, &folder) != 0 ||
+            Pinned(fd_))
+            return false;
+        const uid_t user = geteuid();
+        if ((folder.st_mode & S_ISVTX) && user != 0 && user != entry.st_uid &&
+            user != folder.st_uid)
+            return false;
+        if (!S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode))
+            return true;  // devices and FIFOs are never opened, not even to read flags
+        int fd = openat(fd_, name.c_str(),
+                        O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return true;  // flags unknown; only root can set them
+        bool pinned = Pinned(fd);
+        close(fd);
+        return !pinned;
+    }
+
+    // True when the file open as `fd` is immutable or append-only.
+    static bool Pinned(int fd)
+    {
+        int flags = 0;
+        return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+               (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+    }
 
     static bool IsDotName(const char* name)
     {

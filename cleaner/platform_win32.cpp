@@ -40,22 +40,43 @@ std::string FinalPathOf(HANDLE handle)
     return std::string();
 }
 
-// The name in the ANSI code page; false when it has no exact ANSI form (it could not be
-// opened by that name: it is left alone).
-bool NarrowName(const WCHAR* wide, std::size_t length, std::string& name)
+// The name in the ANSI code page. A name without an exact ANSI form gets '?' where it has
+// none: it is still reported (its size counts, it keeps its folder) but can never be
+// opened by that name, since no plain name holds a '?'.
+std::string NarrowName(const WCHAR* wide, std::size_t length)
 {
     if (length == 0)
-        return false;
+        return std::string();
     BOOL lossy = FALSE;
     // No best-fit letters: a name that has no exact ANSI form must show as lossy.
     int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(length),
-                                   nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return false;
-    name.assign(static_cast<std::size_t>(size), '\0');
+                                   nullptr, 0, "?", &lossy);
+    if (size <= 0)
+        return std::string();
+    std::string name(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(length), &name[0],
-                        size, nullptr, nullptr);
-    return true;
+                        size, "?", &lossy);
+    if (lossy && name.find('?') == std::string::npos)
+        name += '?';
+    return name;
+}
+
+// Final paths compared as the file system compares names: ordinal, ignoring letter case.
+bool SamePathIgnoringCase(const std::string& a, const std::string& b)
+{
+    const auto wide = [](const std::string& text) {
+        int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+        std::wstring result(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
+        if (size > 0)
+            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                &result[0], size);
+        return result;
+    };
+    const std::wstring wa = wide(a), wb = wide(b);
+    return !wa.empty() && CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()),
+                                               wb.c_str(), static_cast<int>(wb.size()),
+                                               TRUE) == CSTR_EQUAL;
 }
 
 // The attributes of what `handle` has open (of a link itself when opened as itself).
@@ -125,8 +146,9 @@ bool MarkForDeletion(HANDLE handle)
 // held without delete sharing, so nobody can rename or replace it while it is open.
 class Win32Folder : public Folder {
 public:
-    Win32Folder(HANDLE handle, std::string finalPath)
-        : handle_(handle), finalPath_(std::move(finalPath))
+    // `deletable`: opened with the right to delete the folder through this handle.
+    Win32Folder(HANDLE handle, std::string finalPath, bool deletable = false)
+        : handle_(handle), finalPath_(std::move(finalPath)), deletable_(deletable)
     {
     }
     ~Win32Folder() override { CloseHandle(handle_); }
@@ -145,8 +167,8 @@ public:
             for (DWORD offset = 0;;) {
                 const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(&buffer[offset]);
                 DirEntry entry;
-                if (NarrowName(info->FileName, info->FileNameLength / sizeof(WCHAR), entry.name) &&
-                    entry.name != "." && entry.name != "..") {
+                entry.name = NarrowName(info->FileName, info->FileNameLength / sizeof(WCHAR));
+                if (!entry.name.empty() && entry.name != "." && entry.name != "..") {
                     entry.kind = KindOf(info->FileAttributes);
                     entry.size = static_cast<std::uint64_t>(info->EndOfFile.QuadPart);
                     visit(entry);
@@ -174,18 +196,27 @@ public:
 
     // Held without delete sharing while the walk works inside it; with delete access when
     // it is to be deleted through this very handle (a second such open would be refused).
+    // A folder that may not be opened for its deletion (an access list, another process
+    // holding it without delete sharing) is still opened to be emptied.
     std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess access) override
     {
-        DWORD rights = kListAccess | (access == FolderAccess::Delete ? DELETE : 0);
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        bool deletable = access == FolderAccess::Delete;
         OpenedEntry opened;
-        HANDLE handle = OpenChild(entry.name, rights, FILE_SHARE_READ | FILE_SHARE_WRITE, opened);
+        HANDLE handle =
+            OpenChild(entry.name, kListAccess | (deletable ? DELETE : 0), share, opened);
+        if (handle == INVALID_HANDLE_VALUE && deletable &&
+            (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION)) {
+            deletable = false;
+            handle = OpenChild(entry.name, kListAccess, share, opened);
+        }
         if (handle == INVALID_HANDLE_VALUE)
             return nullptr;
-        if (JudgeOpenedEntry(opened) != EntryVerdict::Folder) {
+        if (JudgeOpenedEntry(opened, SamePathIgnoringCase) != EntryVerdict::Folder) {
             CloseHandle(handle);
             return nullptr;
         }
-        return std::unique_ptr<Folder>(new Win32Folder(handle, opened.finalPath));
+        return std::unique_ptr<Folder>(new Win32Folder(handle, opened.finalPath, deletable));
     }
 
     bool RemoveEntry(const std::string& name, bool clearReadOnly) override
@@ -201,9 +232,30 @@ public:
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string&) override
     {
         // The child was judged a folder of its own when opened and held ever since.
-        bool removed = MarkForDeletion(static_cast<Win32Folder&>(*child).handle_);
+        const Win32Folder& folder = static_cast<Win32Folder&>(*child);
+        bool removed = folder.deletable_ && MarkForDeletion(folder.handle_);
         child.reset();  // the folder goes when its last handle closes
         return removed;
+    }
+
+    bool CanRemoveSubfolder(Folder& child, const std::string&) override
+    {
+        const Win32Folder& folder = static_cast<Win32Folder&>(child);
+        DWORD attributes = 0;
+        return folder.deletable_ && AttributesOf(folder.handle_, attributes) &&
+               !(attributes & FILE_ATTRIBUTE_READONLY);
+    }
+
+    FolderId Id() override
+    {
+        BY_HANDLE_FILE_INFORMATION info;
+        FolderId id;
+        if (GetFileInformationByHandle(handle_, &info)) {
+            id.volume = info.dwVolumeSerialNumber;
+            id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+                       info.nFileIndexLow;
+        }
+        return id;
     }
 
     // A duplicate of the held handle: the same open folder, still without delete sharing.
@@ -213,7 +265,7 @@ public:
         if (!DuplicateHandle(GetCurrentProcess(), handle_, GetCurrentProcess(), &copy, 0, FALSE,
                              DUPLICATE_SAME_ACCESS))
             return nullptr;
-        return std::unique_ptr<Folder>(new Win32Folder(copy, finalPath_));
+        return std::unique_ptr<Folder>(new Win32Folder(copy, finalPath_, deletable_));
     }
 
     // By path below the held folder, which cannot be renamed while it is held. Opened
@@ -252,10 +304,9 @@ private:
         return plain.back() == '\\' ? plain + path : plain + '\\' + path;
     }
 
-    std::string ChildPath(const std::string& name) const
-    {
-        return finalPath_.back() == '\\' ? finalPath_ + name : finalPath_ + '\\' + name;
-    }
+    // A plain path, as the plain calls take it: limited to MAX_PATH, with the system's usual
+    // trimming of trailing dots and blanks.
+    std::string ChildPath(const std::string& name) const { return BelowPath(name); }
 
     // A single step: no separator, no wildcard, not "." or "..".
     static bool IsPlainName(const std::string& name)
@@ -266,33 +317,49 @@ private:
 
     // Opens `name` as itself, judges it, and with `commit` deletes it through that handle.
     // A read-only file can be deleted only once its attribute is cleared, which only
-    // `clearReadOnly` allows (and only for a file, never through a link).
+    // `clearReadOnly` allows (and only for a file, never through a link): only then is the
+    // right to change attributes asked for, on a second handle of the same file.
     bool RemoveOrCheck(const std::string& name, bool clearReadOnly, bool commit)
     {
         OpenedEntry opened;
-        HANDLE handle = OpenChild(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  kShareAll, opened);
+        HANDLE handle = OpenChild(name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, opened);
         if (handle == INVALID_HANDLE_VALUE)
             return false;
-        EntryVerdict verdict = JudgeOpenedEntry(opened);
+        EntryVerdict verdict = JudgeOpenedEntry(opened, SamePathIgnoringCase);
         bool readOnly = (opened.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-        bool clear = readOnly && clearReadOnly && verdict == EntryVerdict::File;
         bool removable = (verdict == EntryVerdict::File || verdict == EntryVerdict::Link) &&
-                         (!readOnly || clear);
-        if (removable && commit) {
-            if (clear)
-                ClearReadOnly(handle, opened.attributes);
-            removable = MarkForDeletion(handle);
+                         (!readOnly || (clearReadOnly && verdict == EntryVerdict::File));
+        if (removable && readOnly) {
+            HANDLE writable = ReOpenFile(
+                handle, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                kOpenAsItself);
+            removable = writable != INVALID_HANDLE_VALUE;
+            if (removable) {
+                CloseHandle(handle);
+                handle = writable;
+                if (commit)
+                    ClearReadOnly(handle, opened.attributes);
+            }
         }
+        if (removable && commit)
+            removable = MarkForDeletion(handle);
         CloseHandle(handle);
         return removable;
     }
 
     // Opens the entry `name` as itself and gathers what the decision needs.
+    // A name the system would trim ("x.") reaches another entry ("x") when one of exactly
+    // its own name is there too: then it is not opened at all.
     HANDLE OpenChild(const std::string& name, DWORD rights, DWORD share, OpenedEntry& opened)
     {
-        if (!IsPlainName(name))
+        const std::string exact = finalPath_.back() == '\\' ? finalPath_ + name
+                                                             : finalPath_ + '\\' + name;
+        const bool trimmed = TrimmedName(name) != name;
+        if (!IsPlainName(name) ||
+            (trimmed && GetFileAttributesA(exact.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+            SetLastError(ERROR_INVALID_NAME);
             return INVALID_HANDLE_VALUE;
+        }
         HANDLE handle = CreateFileA(ChildPath(name).c_str(), rights, share, nullptr,
                                     OPEN_EXISTING, kOpenAsItself, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
@@ -319,6 +386,7 @@ private:
 
     HANDLE handle_;
     std::string finalPath_;
+    bool deletable_;
 };
 
 class Win32Platform : public Platform {

@@ -1,11 +1,33 @@
 // What a handle opened as the entry itself is taken for, as Windows and Wine report it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+
 #include "cleaner/entry_verdict.h"
 
 using cleaner::EntryVerdict;
 using cleaner::kAttributeDirectory;
 using cleaner::kAttributeReparsePoint;
+
+namespace {
+
+bool Exact(const std::string& a, const std::string& b)
+{
+    return a == b;
+}
+
+bool IgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
 
 TEST(JudgeOpenedEntry, OnlyWhatResolvesToItsOwnPathIsTouched)
 {
@@ -18,6 +40,8 @@ TEST(JudgeOpenedEntry, OnlyWhatResolvesToItsOwnPathIsTouched)
         std::string finalPath;
         std::string parentFinal;
         EntryVerdict verdict;
+        const char* name = "Data";
+        cleaner::SamePath samePath = IgnoringCase;
     } cases[] = {
         {"plain file", true, 0x20, self, parent, EntryVerdict::File},
         {"read-only file", true, 0x21, self, parent, EntryVerdict::File},
@@ -33,8 +57,13 @@ TEST(JudgeOpenedEntry, OnlyWhatResolvesToItsOwnPathIsTouched)
          "\\\\?\\C:\\elsewhere", parent, EntryVerdict::Leave},
         {"reparse point resolving elsewhere", true, kAttributeReparsePoint, parent + "\\Other",
          parent, EntryVerdict::Leave},
-        {"another letter case is another entry", true, 0x20, parent + "\\data", parent,
-         EntryVerdict::Leave},
+        {"another letter case where names fold", true, 0x20, parent + "\\data", parent,
+         EntryVerdict::File},
+        {"another letter case where they do not", true, 0x20, parent + "\\data", parent,
+         EntryVerdict::Leave, "Data", Exact},
+        {"trailing dots and blanks trimmed", true, 0x20, self, parent, EntryVerdict::File,
+         "Data. ."},
+        {"a name of dots only", true, 0x20, parent + "\\", parent, EntryVerdict::Leave, ".. "},
         {"the parent itself", true, kAttributeDirectory, parent, parent, EntryVerdict::Leave},
         {"final path unknown", true, 0x20, "", parent, EntryVerdict::Leave},
         {"attributes unknown", false, 0x20, self, parent, EntryVerdict::Leave},
@@ -46,7 +75,7 @@ TEST(JudgeOpenedEntry, OnlyWhatResolvesToItsOwnPathIsTouched)
         entry.attributes = c.attributes;
         entry.finalPath = c.finalPath;
         entry.parentFinalPath = c.parentFinal;
-        entry.name = "Data";
-        EXPECT_EQ(c.verdict, cleaner::JudgeOpenedEntry(entry)) << c.what;
+        entry.name = c.name;
+        EXPECT_EQ(c.verdict, cleaner::JudgeOpenedEntry(entry, c.samePath)) << c.what;
     }
 }

@@ -142,6 +142,18 @@ public:
         return true;
     }
 
+    bool CanRemoveSubfolder(cleaner::Folder&, const std::string& name) override
+    {
+        return fake_.IsDirectory(Child(name));
+    }
+
+    cleaner::FolderId Id() override
+    {
+        cleaner::FolderId id;
+        id.index = fake_.ids.emplace(path_, fake_.ids.size() + 1).first->second;
+        return id;
+    }
+
     std::unique_ptr<cleaner::Folder> OpenAgain(const char*) override
     {
         return std::make_unique<FakeFolder>(fake_, path_);

@@ -45,6 +45,7 @@ public:
     std::map<std::string, std::string> sharedTexts;
     std::map<std::string, std::string> iniFiles;  // file path to its text
     bool foldsCase = true;
+    std::map<std::string, std::uint64_t> ids;  // each folder's identity, by its path
 
     std::vector<std::string> opened;    // every folder opened (roots included), in order
     std::vector<std::string> removed;   // files, links and folders deleted, in order
