@@ -1,0 +1,229 @@
+// The dry run against the real run on Linux trees that the system judges in its own ways:
+// names that differ only in letter case, names with control characters, a sticky folder, a
+// folder that may not be written or read, an immutable file. The lines, parsed back, must
+// name exactly what the real run then deletes.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using testsupport::ProgramPath;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// The path a line names, its C escapes undone: "client:\"a\\tb\"\tclient-folder" gives
+// "client:a<TAB>b".
+std::string PathOfLine(const std::string& line)
+{
+    std::string::size_type colon = line.find(':');
+    if (colon == std::string::npos || line.compare(colon + 1, 1, "\"") != 0)
+        return line.substr(0, line.find('\t'));
+    std::string path = line.substr(0, colon + 1);
+    for (std::string::size_type at = colon + 2; at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] != '\\') {
+            path += line[at];
+            continue;
+        }
+        const char c = line[++at];
+        if (c >= '0' && c <= '7') {
+            path += static_cast<char>(std::stoi(line.substr(at, 3), nullptr, 8));
+            at += 2;
+        } else {
+            path += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+        }
+    }
+    return path;
+}
+
+// Open to the cases' set-up functions.
+class DryRunOnLinux : public testsupport::TempFolderTest {
+public:
+    fs::path Top() const { return Root(); }
+
+protected:
+    void SetUp() override
+    {
+        TempFolderTest::SetUp();
+        install = Root() / "install";
+        petsoc = install / "common" / "petsoc";
+        fs::create_directories(petsoc);
+        cleanerCopy = (install / "cleaner").string();
+        ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
+        client = fs::path(testsupport::AllUsersDataFolder(Root().string(), env)) / "Halvern" /
+                 "Moravel";
+        fs::create_directories(client);
+    }
+
+    void TearDown() override
+    {
+        for (const std::string& file : immutable)
+            std::system(("chattr -i '" + file + "' 2>/dev/null").c_str());
+        TempFolderTest::TearDown();
+    }
+
+    // Runs the cleaner with `args` (as nobody with `unprivileged`), gives its output lines.
+    std::vector<std::string> Run(const std::vector<std::string>& args, bool unprivileged)
+    {
+        std::string command = "exec";
+        if (unprivileged)
+            command += " setpriv --reuid=65534 --regid=65534 --clear-groups";
+        command += " env";
+        for (const auto& [name, value] : env)
+            command += " '" + name + "=" + value + "'";
+        command += " '" + cleanerCopy + "'";
+        for (const std::string& arg : args)
+            command += " " + arg;
+        std::vector<std::string> lines;
+        testsupport::RunProgram("/bin/sh", {"-c", command}, {}, lines);
+        return lines;
+    }
+
+    // Every path below the client folder, as a line names it.
+    std::set<std::string> Tree() const
+    {
+        std::set<std::string> paths;
+        for (const auto& entry : fs::recursive_directory_iterator(client))
+            paths.insert("client:" + entry.path().lexically_relative(client).string());
+        return paths;
+    }
+
+public:
+    testsupport::Environment env;
+    fs::path install, petsoc, client;
+    std::string cleanerCopy;
+    std::vector<std::string> immutable;
+};
+
+}  // namespace
+
+TEST_F(DryRunOnLinux, ListsExactlyWhatTheRealRunDeletes)
+{
+    const bool root = geteuid() == 0;
+    const struct {
+        const char* what;
+        bool unprivileged;
+        std::function<bool(DryRunOnLinux&)> build;  // false: cannot be set up here
+    } cases[] = {
+        {"names that differ only in letter case", false,
+         [](DryRunOnLinux& t) {
+             for (const char* name : {"note.txt", "NOTE.txt", "sub/a", "SUB/a"})
+                 WriteFile(t.client / name, 1);
+             return true;
+         }},
+        {"names that would forge lines", false,
+         [](DryRunOnLinux& t) {
+             WriteFile(t.client / "z\tscene-cache\nusedspace=0\n", 1);
+             WriteFile(t.client / "q\"uote\\d\x01\x7F\xC3\xA9", 1);
+             return true;
+         }},
+        {"a sticky folder, a folder that may not be written, one that may not be read", true,
+         [](DryRunOnLinux& t) {
+             WriteFile(t.client / "sticky" / "roots.dat", 1);
+             WriteFile(t.client / "sticky" / "mine.dat", 1);
+             WriteFile(t.client / "fixed" / "inner" / "a.dat", 1);
+             WriteFile(t.client / "closed" / "b.dat", 1);
+             std::system(("chown -R 65534:65534 '" + t.Top().string() + "'").c_str());
+             chown((t.client / "sticky").c_str(), 0, 0);
+             chown((t.client / "sticky" / "roots.dat").c_str(), 0, 0);
+             chmod((t.client / "sticky").c_str(), 01777);
+             chmod((t.client / "fixed").c_str(), 0555);
+             chown((t.client / "closed").c_str(), 0, 0);
+             chmod((t.client / "closed").c_str(), 0700);
+             return true;
+         }},
+        {"an immutable file", false,
+         [](DryRunOnLinux& t) {
+             WriteFile(t.client / "pinned" / "held.dat", 1);
+             WriteFile(t.client / "pinned" / "free.dat", 1);
+             const std::string file = (t.client / "pinned" / "held.dat").string();
+             if (std::system(("chattr +i '" + file + "' 2>/dev/null").c_str()) != 0)
+                 return false;
+             t.immutable.push_back(file);
+             return true;
+         }},
+    };
+    for (const auto& c : cases) {
+        if (c.unprivileged && !root) {
+            std::cout << "skipped without root: " << c.what << "\n";
+            continue;
+        }
+        RemoveTree(client);
+        fs::create_directories(client);
+        if (!c.build(*this)) {
+            std::cout << "skipped, cannot be set up here: " << c.what << "\n";
+            continue;
+        }
+        const std::set<std::string> before = Tree();
+        std::vector<std::string> lines = Run({"--dry-run"}, c.unprivileged);
+        EXPECT_EQ(before, Tree()) << c.what;
+        ASSERT_FALSE(lines.empty()) << c.what;
+        lines.pop_back();  // usedspace=N
+        std::set<std::string> listed;
+        for (const std::string& line : lines) {
+            EXPECT_EQ(std::string::npos, line.find('\n')) << c.what;
+            listed.insert(PathOfLine(line));
+        }
+        EXPECT_EQ(lines.size(), listed.size()) << c.what;
+
+        Run({}, c.unprivileged);
+        const std::set<std::string> after = fs::exists(client) ? Tree() : std::set<std::string>();
+        std::set<std::string> deleted;
+        for (const std::string& path : before) {
+            if (!after.count(path))
+                deleted.insert(path);
+        }
+        if (!fs::exists(client))
+            deleted.insert("client:.");
+        EXPECT_EQ(deleted, listed) << c.what;
+        for (const std::string& file : immutable)
+            std::system(("chattr -i '" + file + "'").c_str());
+        immutable.clear();
+    }
+}
+
+#ifndef LUMARIN_SANITIZE
+// A client folder 2,000 levels deep with 250-byte names, under a 512 MiB address-space
+// limit: the dry run keeps no path per folder, so it lists every level and ends as the real
+// run would. (The sanitizers cannot start under such a limit.)
+TEST_F(DryRunOnLinux, DeepTreeOfLongNamesInBoundedMemory)
+{
+    const std::string name(250, 'n');
+    int fd = open(client.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 2000 && fd >= 0; ++level) {
+        mkdirat(fd, name.c_str(), 0755);
+        int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    close(openat(fd, "bottom.dat", O_WRONLY | O_CREAT, 0644));
+    close(fd);
+    const std::string status = (Root() / "status").string();
+    std::string command = "(ulimit -v 524288 && env";
+    for (const auto& [variable, value] : env)
+        command += " '" + variable + "=" + value + "'";
+    command += " '" + cleanerCopy + "' --dry-run; echo $? > '" + status + "') | wc -l";
+    std::vector<std::string> lines;
+    testsupport::RunProgram("/bin/sh", {"-c", command}, {}, lines);
+    const std::string code = ReadText(status);
+    EXPECT_EQ(0, std::system(("rm -rf '" + client.string() + "'").c_str()));
+    EXPECT_EQ("0\n", code);
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ("2003", lines[0]);  // bottom.dat, 2,000 folders, the client folder, usedspace
+}
+#endif
