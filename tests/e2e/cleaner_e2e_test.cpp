@@ -11,6 +11,10 @@
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 using testsupport::Child;
 using testsupport::ProgramPath;
@@ -251,3 +255,23 @@ TEST(SubstituteClient, RefusesBadArguments)
             << args.back();
     }
 }
+
+#ifdef _WIN32
+// A folder this test holds open without delete sharing cannot go, but what it holds does:
+// the cleaner empties a folder it may not delete.
+TEST_F(CleanerProgram, FolderHeldWithoutDeleteSharingIsStillEmptied)
+{
+    MakeClientFolder();
+    const fs::path held = clientFolder / "cache";
+    HANDLE handle = CreateFileA(held.string().c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+    int code = RunCleaner();
+    CloseHandle(handle);
+    EXPECT_EQ(1, code);
+    EXPECT_TRUE(fs::is_directory(held));
+    EXPECT_FALSE(fs::exists(held / "deep"));
+    EXPECT_FALSE(fs::exists(clientFolder / "settings.dat"));
+}
+#endif

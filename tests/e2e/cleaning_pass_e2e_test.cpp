@@ -273,3 +273,32 @@ TEST_F(CleaningPass, DryRunListsWhatTheRunThenDeletes)
     ASSERT_NE(std::string::npos, at) << ini;
     EXPECT_EQ(usedSpace, ini.substr(at, ini.find_first_of("\r\n", at) - at));
 }
+
+#ifdef _WIN32
+// Names that differ from the disk only in letter case name the same entries, as the file
+// system says: the scene cache the client created as "data\res\Scene", a stale resource
+// spelled "static/RES56" whose archive is "Static\res56.zip".
+TEST_F(CleaningPass, NamesDifferingFromTheDiskInLetterCaseAreCleaned)
+{
+    RemoveTree(petsoc / "Data");
+    const fs::path onDisk = petsoc / "data" / "res" / "Scene" / "s1";
+    WriteManifest("PetCommunityRes_57.xml", {{"SceneConfigure", "Data/sceneconfig"},
+                                             {"StaticRes", "Static/res57"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"StaticRes", "static/RES56"}});
+    WriteText(petsoc / "data" / "sceneconfig" / "s1" / "Config.xml",
+              "<Config><SceneModel><Navigator><Path value=\"Data/res/scene/s1/nav.xml\"/>"
+              "</Navigator></SceneModel></Config>");
+    WriteFile(onDisk / "nav.xml", 1);
+    WriteFile(onDisk / "old.jpg", 1);
+    WriteFile(petsoc / "Static" / "res56.zip", 1);
+    WriteFile(petsoc / "Static" / "res57.zip", 1);
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(onDisk / "nav.xml"));
+    EXPECT_FALSE(fs::exists(onDisk / "old.jpg"));
+    EXPECT_FALSE(fs::exists(petsoc / "Static" / "res56.zip"));
+    EXPECT_TRUE(fs::exists(petsoc / "Static" / "res57.zip"));
+    EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+}
+#endif
