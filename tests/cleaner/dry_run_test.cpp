@@ -78,3 +78,25 @@ TEST(DryRun, ListsWhatTheRealRunThenDeletesAndChangesNothing)
         EXPECT_EQ(locked ? 5u : 8u, fake.removed.size());
     }
 }
+
+// A listed path parses back to exactly one path: plain ones stay bare, anything that could
+// break or forge a line is quoted with C escapes.
+TEST(DryRun, PathsAreQuotedWhenTheyCouldForgeALine)
+{
+    const struct {
+        const char* path;
+        char separator;
+        const char* shown;
+    } cases[] = {
+        {"Data/res/a.jpg", '/', "Data/res/a.jpg"},
+        {"Data\\res\\a.jpg", '\\', "Data\\res\\a.jpg"},
+        {"z\tscene-cache\nusedspace=0\n", '/', "\"z\\tscene-cache\\nusedspace=0\\n\""},
+        {"a\\b", '/', "\"a\\\\b\""},
+        {"say \"hi\"\r", '\\', "\"say \\\"hi\\\"\\r\""},
+        {"Data\\q\"", '\\', "\"Data\\\\q\\\"\""},
+        {"\x01\x1f\x7f", '/', "\"\\001\\037\\177\""},
+        {"caf\xC3\xA9 \x80", '/', "caf\xC3\xA9 \x80"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.shown, cleaner::QuotedPath(c.path, c.separator)) << c.shown;
+}
