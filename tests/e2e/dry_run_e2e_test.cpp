@@ -18,13 +18,12 @@
 
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
+#include "tests/e2e/installed_cleaner.h"
 
 namespace fs = std::filesystem;
 using testsupport::ProgramPath;
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
 
 // The path a line names, its C escapes undone: "client:\"a\\tb\"\tclient-folder" gives
 // "client:a<TAB>b".
@@ -51,21 +50,15 @@ std::string PathOfLine(const std::string& line)
 }
 
 // Open to the cases' set-up functions.
-class DryRunOnLinux : public testsupport::TempFolderTest {
+class DryRunOnLinux : public InstalledCleaner {
 public:
     fs::path Top() const { return Root(); }
 
 protected:
     void SetUp() override
     {
-        TempFolderTest::SetUp();
-        install = Root() / "install";
-        petsoc = install / "common" / "petsoc";
-        fs::create_directories(petsoc);
-        cleanerCopy = (install / "cleaner").string();
-        ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
-        client = fs::path(testsupport::AllUsersDataFolder(Root().string(), env)) / "Halvern" /
-                 "Moravel";
+        InstalledCleaner::SetUp();
+        client = clientFolder;
         fs::create_directories(client);
     }
 
@@ -73,23 +66,15 @@ protected:
     {
         for (const std::string& file : immutable)
             std::system(("chattr -i '" + file + "' 2>/dev/null").c_str());
-        TempFolderTest::TearDown();
+        InstalledCleaner::TearDown();
     }
 
     // Runs the cleaner with `args` (as nobody with `unprivileged`), gives its output lines.
-    std::vector<std::string> Run(const std::vector<std::string>& args, bool unprivileged)
+    std::vector<std::string> Run(const std::string& args, bool unprivileged)
     {
-        std::string command = "exec";
-        if (unprivileged)
-            command += " setpriv --reuid=65534 --regid=65534 --clear-groups";
-        command += " env";
-        for (const auto& [name, value] : env)
-            command += " '" + name + "=" + value + "'";
-        command += " '" + cleanerCopy + "'";
-        for (const std::string& arg : args)
-            command += " " + arg;
+        const std::string user = " setpriv --reuid=65534 --regid=65534 --clear-groups";
         std::vector<std::string> lines;
-        testsupport::RunProgram("/bin/sh", {"-c", command}, {}, lines);
+        RunShell(Command("exec" + (unprivileged ? user : std::string()), args), lines);
         return lines;
     }
 
@@ -103,9 +88,7 @@ protected:
     }
 
 public:
-    testsupport::Environment env;
-    fs::path install, petsoc, client;
-    std::string cleanerCopy;
+    fs::path client;
     std::vector<std::string> immutable;
 };
 
@@ -169,7 +152,7 @@ TEST_F(DryRunOnLinux, ListsExactlyWhatTheRealRunDeletes)
             continue;
         }
         const std::set<std::string> before = Tree();
-        std::vector<std::string> lines = Run({"--dry-run"}, c.unprivileged);
+        std::vector<std::string> lines = Run("--dry-run", c.unprivileged);
         EXPECT_EQ(before, Tree()) << c.what;
         ASSERT_FALSE(lines.empty()) << c.what;
         lines.pop_back();  // usedspace=N
@@ -180,7 +163,7 @@ TEST_F(DryRunOnLinux, ListsExactlyWhatTheRealRunDeletes)
         }
         EXPECT_EQ(lines.size(), listed.size()) << c.what;
 
-        Run({}, c.unprivileged);
+        Run("", c.unprivileged);
         const std::set<std::string> after = fs::exists(client) ? Tree() : std::set<std::string>();
         std::set<std::string> deleted;
         for (const std::string& path : before) {
@@ -214,12 +197,10 @@ TEST_F(DryRunOnLinux, DeepTreeOfLongNamesInBoundedMemory)
     close(openat(fd, "bottom.dat", O_WRONLY | O_CREAT, 0644));
     close(fd);
     const std::string status = (Root() / "status").string();
-    std::string command = "(ulimit -v 524288 && env";
-    for (const auto& [variable, value] : env)
-        command += " '" + variable + "=" + value + "'";
-    command += " '" + cleanerCopy + "' --dry-run; echo $? > '" + status + "') | wc -l";
     std::vector<std::string> lines;
-    testsupport::RunProgram("/bin/sh", {"-c", command}, {}, lines);
+    RunShell("(" + Command("ulimit -v 524288 &&", "--dry-run") + "; echo $? > '" + status +
+                 "') | wc -l",
+             lines);
     const std::string code = ReadText(status);
     EXPECT_EQ(0, std::system(("rm -rf '" + client.string() + "'").c_str()));
     EXPECT_EQ("0\n", code);

@@ -18,6 +18,7 @@
 
 #include "cleaner/resource_cleaner.h"
 #include "tests/cleaner/installed_platform.h"
+#include "tests/e2e/installed_cleaner.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
@@ -67,20 +68,8 @@ private:
     bool swapped_ = false;
 };
 
-class HostileUser : public testsupport::TempFolderTest {
+class HostileUser : public InstalledCleaner {
 protected:
-    void SetUp() override
-    {
-        TempFolderTest::SetUp();
-        install = Root() / "install";
-        petsoc = install / "common" / "petsoc";
-        fs::create_directories(petsoc);
-        cleanerCopy = (install / "cleaner").string();
-        ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
-        clientFolder = fs::path(testsupport::AllUsersDataFolder(Root().string(), env)) /
-                       "Halvern" / "Moravel";
-    }
-
     // Runs the cleaner through `sh` with `limits` ("ulimit ..." lines) while a client may
     // publish `version`; a run still going after 20 s is killed. Gives its exit code.
     int RunCleaner(const std::string& limits = "", const std::string& version = "")
@@ -90,19 +79,13 @@ protected:
             (!client.Start(ProgramPath("Moravel2010IBeta-sim"), {"--version", version}) ||
              client.ReadLine() != "ready"))
             ADD_FAILURE() << "the substitute client did not start";
-        std::string command = limits + " exec timeout -s KILL 20 env";
-        for (const auto& [name, value] : env)
-            command += " '" + name + "=" + value + "'";
-        int status = testsupport::RunProgram("/bin/sh", {"-c", command + " '" + cleanerCopy + "'"});
+        std::vector<std::string> lines;
+        int status = RunShell(Command(limits + " exec timeout -s KILL 20"), lines);
         client.CloseInput();
         return status;
     }
 
     std::string Ini() const { return ReadText(install / "localinfor.ini"); }
-
-    testsupport::Environment env;
-    fs::path install, petsoc, clientFolder;
-    std::string cleanerCopy;
 };
 
 // Removes the planted shared-memory object whatever the test's outcome.
