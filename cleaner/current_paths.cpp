@@ -29,6 +29,7 @@ std::string CurrentPaths::Key(const std::string& path, bool resolveParents) cons
 void CurrentPaths::AddWithFolders(const std::string& path, bool resolveParents)
 {
     std::string key = Key(path, resolveParents);
+    current_.insert(key);
     while (!key.empty()) {
         keys_.insert(key);
         key.pop_back();  // the step's end
@@ -44,7 +45,18 @@ void CurrentPaths::Add(const std::string& path)
 
 bool CurrentPaths::Covers(const std::string& path) const
 {
-    return keys_.count(Key(path, false)) != 0;
+    return keys_.count(Key(path, false)) != 0 || IsCurrent(path);
+}
+
+bool CurrentPaths::IsCurrent(const std::string& path) const
+{
+    const std::string key = Key(path, false);
+    for (std::string::size_type end = key.find('\0'); end != std::string::npos;
+         end = key.find('\0', end + 1)) {
+        if (current_.count(key.substr(0, end + 1)))
+            return true;  // the path itself, or a folder above it, is current
+    }
+    return false;
 }
 
 }  // namespace cleaner

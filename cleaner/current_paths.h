@@ -1,5 +1,5 @@
 // The current resources' paths, which no purge may delete: a purge target that names one of
-// them, or a folder holding one, is held back.
+// them, a folder holding one, or anything inside one, is held back.
 #pragma once
 
 #include <set>
@@ -15,8 +15,10 @@ public:
     CurrentPaths(char separator, bool foldCase) : separator_(separator), foldCase_(foldCase) {}
 
     void Add(const std::string& path);
-    // True when `path` names a current path or a folder holding one.
+    // True when `path` names a current path, a folder holding one or an entry inside one.
     bool Covers(const std::string& path) const;
+    // True when `path` names a current path or an entry inside one.
+    bool IsCurrent(const std::string& path) const;
 
 private:
     // Inserts the key of `path` and of each folder above it.
@@ -25,7 +27,8 @@ private:
 
     char separator_;
     bool foldCase_;
-    std::set<std::string> keys_;
+    std::set<std::string> keys_;     // current paths and the folders above them
+    std::set<std::string> current_;  // current paths themselves
 };
 
 }  // namespace cleaner

@@ -125,6 +125,10 @@ void CResourceCleaner::LoadCurrentManifest()
         std::string path;
         ResourcePath(name, path);  // a cut path only ever takes part in comparisons
         currentResources.emplace(id, path);  // the first entry for an id wins
+        // What no purge may touch: every entry, each path whole (never cut).
+        std::string petsoc;
+        PetsocFolder(petsoc);
+        currentPaths.push_back(petsoc + CurrentPlatform().Separator() + NormalizeResPath(name));
     });
     currentManifestRead = resources > 0;
 }

@@ -82,8 +82,12 @@ public:
             DeleteZipOf(path.substr(0, dot));
     }
 
+    // A stale path that is a current resource spelled another way, or lies inside one,
+    // keeps its companions too: they belong to the current resource.
     void Apply(StaleAction action, const std::string& path)
     {
+        if (current_.IsCurrent(path))
+            return;
         switch (action) {
         case StaleAction::File:
             DeleteOne(path);
@@ -245,8 +249,8 @@ void CResourceCleaner::PurgeStaleResources()
         return;
     Platform& platform = CurrentPlatform();
     CurrentPaths current(platform.Separator(), platform.FoldsCase());
-    for (const auto& resource : currentResources)
-        current.Add(resource.second);
+    for (const std::string& path : currentPaths)
+        current.Add(path);
     std::string manifest;
     if (CurrentManifestPath(petsoc, manifest))
         current.Add(manifest);

@@ -93,6 +93,9 @@ public:
     // The kept tile grids, beside `keepFiles`.
     std::vector<TileGrid> tileGrids;
 
+    // The full path of every resource the current manifest names (every entry, whatever
+    // its id, never cut to a path buffer): what the purge holds back.
+    std::vector<std::string> currentPaths;
     // The current manifest was read whole and names at least one resource.
     bool currentManifestRead = false;
     // Every scene configuration and NPC list that exists was read whole, and every

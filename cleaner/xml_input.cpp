@@ -11,6 +11,7 @@ namespace cleaner {
 namespace {
 
 constexpr std::size_t kUnknownDepth = static_cast<std::size_t>(-1);
+constexpr std::size_t kAttributeLimit = 64;  // per element
 
 // TinyXML steps through text runs and quoted values by UTF-8 sequences only once a BOM or
 // the first top-level declaration told it the text is UTF-8; before that, byte by byte.
@@ -101,30 +102,47 @@ private:
         return found == std::string::npos ? size_ : found + std::strlen(marker);
     }
 
+    // Blanks as the parser skips them between the parts of a declaration: once it reads
+    // UTF-8, byte order marks (EF BB BF) and EF BF BE, EF BF BF count as blanks too.
     std::size_t SkipSpace(std::size_t at) const
     {
-        while (at < size_ && IsSpace(text_[at]))
-            ++at;
+        while (at < size_) {
+            if (encoding_ == Encoding::Utf8 &&
+                (StartsWith(at, "\xEF\xBB\xBF", false) || StartsWith(at, "\xEF\xBF\xBE", false) ||
+                 StartsWith(at, "\xEF\xBF\xBF", false)))
+                at += 3;
+            else if (IsSpace(text_[at]))
+                ++at;
+            else
+                break;
+        }
         return at;
     }
 
     // Where an entity at `at` ('&') ends as the parser reads it; 0 when the parser fails on
     // it. A numeric reference ends at the first ';', and only its last digits are checked,
-    // so it may well span markup.
-    std::size_t EntityEnd(std::size_t at) const
+    // so it may well span markup. Whether those digits are followed back by the 'x' or '#'
+    // depends on the ';' alone, so each ';' is looked at once, however many references
+    // lead to it.
+    std::size_t EntityEnd(std::size_t at)
     {
         if (At(at + 1) == '#' && At(at + 2) != '\0') {
             const bool hex = At(at + 2) == 'x';
             if (hex && At(at + 3) == '\0')
                 return 0;
-            std::size_t semicolon = text_.find(';', at + (hex ? 3 : 2));
-            if (semicolon == std::string::npos)
-                return 0;
-            for (std::size_t q = semicolon - 1; text_[q] != (hex ? 'x' : '#'); --q) {
-                if (hex ? !IsHexDigit(text_[q]) : !(text_[q] >= '0' && text_[q] <= '9'))
+            const std::size_t from = at + (hex ? 3 : 2);
+            if (semicolon_ == std::string::npos || semicolon_ < from) {
+                semicolon_ = text_.find(';', from);
+                if (semicolon_ == std::string::npos) {
+                    semicolon_ = size_;  // none further on: every later search ends here
                     return 0;
+                }
+                hexReference_ = DigitsBefore(semicolon_, true) == 'x';
+                decimalReference_ = DigitsBefore(semicolon_, false) == '#';
             }
-            return semicolon + 1;
+            if (semicolon_ >= size_)
+                return 0;
+            return (hex ? hexReference_ : decimalReference_) ? semicolon_ + 1 : 0;
         }
         for (const char* entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
             if (StartsWith(at, entity, false))
@@ -133,10 +151,19 @@ private:
         return at + 1;
     }
 
+    // The byte before the run of (hex) digits that ends just before `semicolon`.
+    char DigitsBefore(std::size_t semicolon, bool hex) const
+    {
+        std::size_t q = semicolon;
+        while (q > 0 && (hex ? IsHexDigit(text_[q - 1]) : (text_[q - 1] >= '0' && text_[q - 1] <= '9')))
+            --q;
+        return q > 0 ? text_[q - 1] : '\0';
+    }
+
     // A text run or quoted value from `at` up to `end` (not consumed), stepped as the parser
     // steps: entities whole, and in UTF-8 a lead byte with the bytes its sequence claims,
     // whatever they are. Where the parser fails, the scan goes on byte by byte.
-    std::size_t SkipRun(std::size_t at, char end) const
+    std::size_t SkipRun(std::size_t at, char end)
     {
         while (at < size_ && text_[at] != end) {
             if (text_[at] == '&') {
@@ -153,15 +180,18 @@ private:
     }
 
     // A quoted value from its opening quote at `at`: the position after its closing quote.
-    std::size_t QuotedValue(std::size_t at) const
+    std::size_t QuotedValue(std::size_t at)
     {
         std::size_t end = SkipRun(at + 1, text_[at]);
         return end < size_ ? end + 1 : size_;
     }
 
-    // A start tag from its name at `at`: the position after its '>' or "/>".
-    std::size_t StartTag(std::size_t at, bool& empty) const
+    // A start tag from its name at `at`: the position after its '>' or "/>". The parser
+    // checks each attribute against all before it in the element, so an element with very
+    // many ('=' counted outside quoted values) is not parsed at all.
+    std::size_t StartTag(std::size_t at, bool& empty)
     {
+        std::size_t attributes = 0;
         while (at < size_) {
             const char c = text_[at];
             if (c == '>')
@@ -170,6 +200,8 @@ private:
                 empty = true;
                 return at + 2;
             }
+            if (c == '=' && ++attributes > kAttributeLimit)
+                unsure_ = true;
             at = (c == '"' || c == '\'') ? QuotedValue(at) : at + 1;
         }
         return size_;
@@ -247,6 +279,8 @@ private:
     const std::size_t size_;
     Encoding encoding_ = Encoding::Unknown;
     bool unsure_ = false;
+    std::size_t semicolon_ = std::string::npos;  // the last ';' a reference was read to
+    bool hexReference_ = false, decimalReference_ = false;  // what reads up to it
 };
 
 }  // namespace

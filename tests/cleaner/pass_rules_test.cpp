@@ -126,26 +126,38 @@ TEST(PassRules, FailedReadsStopTheDeletionsThatRelyOnThem)
 
 TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
 {
+    std::string longName;  // "./" steps past the path buffer: the path is cut there
+    for (int i = 0; i < 130; ++i)
+        longName += "./";
+    longName += "m.swf";
     const struct {
         const char* what;
         Resources current, outdated;
         bool foldsCase;
         std::vector<const char*> kept, gone;
     } cases[] = {
-        {"same path with a '.' step", {{"NPCConfigure", "Config/Npc"}},
+        {"same path with a '.' step, and its archive", {{"NPCConfigure", "Config/Npc"}},
          {{"NPCConfigure", "./Config/Npc"}}, true,
-         {"Config/Npc/town/NpcList.xml"}, {"Config/Npc.zip"}},
+         {"Config/Npc/town/NpcList.xml", "Config/Npc.zip"}, {}},
         {"stale parent of a current folder", {{"SceneConfigure", "Config/Scene"}},
          {{"SceneConfigure", "Config"}}, true,
          {"Config/Scene/s1/Config.xml", "Config/other.txt"}, {"Config.zip"}},
         {"other letter case where names fold", {{"CommunityMainFlash", "Flash/Main.swf"}},
-         {{"CommunityMainFlash", "flash/main.swf"}}, true, {"flash/main.swf"},
-         {"flash/main.zip"}},
+         {{"CommunityMainFlash", "flash/main.swf"}}, true, {"flash/main.swf", "flash/main.zip"},
+         {}},
         {"other letter case where they do not", {{"CommunityMainFlash", "Flash/Main.swf"}},
          {{"CommunityMainFlash", "flash/main.swf"}}, false, {},
          {"flash/main.swf", "flash/main.zip"}},
         {"a companion that is current", {{"LoadPanel", "Data/p2"}, {"StaticRes", "Data/p.zip"}},
          {{"LoadPanel", "Data/p"}}, true, {"Data/p.zip"}, {}},
+        {"inside a current folder", {{"SceneConfigure", "Data/cfg"}},
+         {{"SceneConfigure", "Data/cfg/s1"}}, true, {"Data/cfg/s1/Config.xml", "Data/cfg/s1.zip"},
+         {}},
+        {"a second entry of an id, and a name cut to a path buffer",
+         {{"MapConfigure", "Data/map"}, {"MapConfigure", "Data/map2"},
+          {"CommunityMainFlash", longName}},
+         {{"MapConfigure", "Data/map2"}, {"CommunityMainFlash", "m.swf"}}, true,
+         {"Data/map2/a.xml", "Data/map2.zip", "m.swf", "m.zip"}, {}},
     };
     for (const auto& c : cases) {
         Pass t;
