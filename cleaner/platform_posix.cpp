@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "cleaner/ini_text.h"
 
@@ -25,8 +26,9 @@ namespace {
 
 // Reads the whole regular file at `path` (relative to `dirFd`; links followed) into `text`,
 // at most `limit` bytes. The entry is looked at first without opening it for reading, and
-// only a regular file is opened, without blocking, and read only when it is still the file
-// looked at (a FIFO swapped in between is refused).
+// only a regular file is opened, without blocking, through the descriptor looked at (so a
+// FIFO or device swapped in meanwhile is never opened); where /proc is missing, by path,
+// read only when it is still the file looked at.
 ReadStatus ReadRegularFile(int dirFd, const std::string& path, std::size_t limit,
                            std::string& text)
 {
@@ -36,10 +38,14 @@ ReadStatus ReadRegularFile(int dirFd, const std::string& path, std::size_t limit
     struct stat seen;
     bool regular = fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode) &&
                    static_cast<std::uint64_t>(seen.st_size) <= limit;
+    int fd = -1;
+    if (regular) {
+        const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        fd = open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), flags);
+        if (fd < 0 && errno == ENOENT)
+            fd = openat(dirFd, path.c_str(), flags);
+    }
     close(pathFd);
-    if (!regular)
-        return ReadStatus::Unreadable;
-    int fd = openat(dirFd, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat opened;
     if (fd < 0)
         return ReadStatus::Unreadable;
