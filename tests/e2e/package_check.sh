@@ -21,8 +21,7 @@ version=${top##*-}
 win=$work/$top-win32
 linux=$work/$top-linux-x86_64
 
-headers=(include/plugin/service/lumarin.h include/plugin/framework/object.h
-         include/plugin/framework/host_interfaces.h)
+headers=(include/lumarin/lumarin.h include/lumarin/object.h include/lumarin/host_interfaces.h)
 expect_files() {   # FOLDER FILE...
   local folder=$1 file
   shift
@@ -35,7 +34,7 @@ expect_files "$win" bin/cleaner.exe bin/Moravel2010IBeta-sim.exe bin/lumarin-hos
   bin/Lumarin.dll
 
 # The headers a host component includes need nothing else from this tree.
-printf '#include "plugin/service/lumarin.h"\n#include "plugin/framework/host_interfaces.h"\n' \
+printf '#include <lumarin/lumarin.h>\n#include <lumarin/host_interfaces.h>\n' \
   >"$work/host.cpp"
 g++ -std=c++17 -fsyntax-only -I "$linux/include" "$work/host.cpp" || fail "linux headers"
 i686-w64-mingw32-g++-posix -std=c++17 -fsyntax-only -I "$win/include" "$work/host.cpp" ||

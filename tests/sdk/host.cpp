@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/framework/host_interfaces.h"
-#include "plugin/service/lumarin.h"
+#include <lumarin/host_interfaces.h>
+#include <lumarin/lumarin.h>
 
 namespace {
 
