@@ -9,4 +9,7 @@ if(WIN32)
     -Wl,--major-os-version,6,--minor-os-version,0
     -Wl,--major-subsystem-version,6,--minor-subsystem-version,0
     -Wl,--no-insert-timestamp)
+  # Release PE files are stripped when linked, not when installed: strip would stamp the
+  # current time into them.
+  add_link_options($<$<CONFIG:Release>:-s>)
 endif()
