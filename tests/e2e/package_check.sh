@@ -97,7 +97,8 @@ for program in "$work/client-linux/cleaner" "$work/client-linux/Lumarin.so" \
     <<<"$needs" | grep . && fail "$program needs more than the C and C++ runtime"
 done
 
-# The PE files' lowest Windows version and time stamp.
+# The PE files' lowest Windows version and time stamp, and DLLs of the system's only (the
+# C++ runtime is linked in).
 for pe in "$work/client-win32/cleaner.exe" "$work/client-win32/Lumarin.dll" \
           "$win_sdk/bin/Lumarin.dll" "$win_sdk/bin/lumarin-host.exe" \
           "$win_sdk/bin/Moravel2010IBeta-sim.exe"; do
@@ -109,6 +110,9 @@ for pe in "$work/client-win32/cleaner.exe" "$work/client-win32/Lumarin.dll" \
   done
   grep -qE '^Time/Date\s+Thu Jan  1 00:00:00 1970$' <<<"$header" ||
     fail "${pe#"$work"/} carries a time stamp"
+  awk '/DLL Name:/ {print $3}' <<<"$header" |
+    grep -viE '^(kernel32|msvcrt|ole32|oleaut32|shell32|user32|advapi32)\.dll$' &&
+    fail "${pe#"$work"/} needs the DLLs above, which Windows does not have"
 done
 
 # A host project against each SDK, through find_package(Lumarin) and CMAKE_PREFIX_PATH.
