@@ -1,7 +1,8 @@
-# TinyXML, GoogleTest and nlohmann/json. On Linux they come from Debian's -dev packages;
-# for the win32 cross build TinyXML and GoogleTest are compiled here from Debian's sources,
-# which scripts/setup installs (TinyXML from `apt-get source tinyxml`, GoogleTest from
-# /usr/src/googletest), and the header-only json library is used from Debian's headers.
+# TinyXML, GoogleTest and nlohmann/json. On Linux they come from Debian's -dev packages
+# (TinyXML as its static library); for the win32 cross build TinyXML and GoogleTest are
+# compiled here from Debian's sources, which scripts/setup installs (TinyXML from `apt-get
+# source tinyxml`, GoogleTest from /usr/src/googletest), and the header-only json library
+# is used from Debian's headers.
 
 if(WIN32)
   set(TINYXML_SOURCE_DIR /usr/local/src/tinyxml-debian CACHE PATH "Debian's patched TinyXML source")
@@ -34,10 +35,12 @@ if(WIN32)
   target_include_directories(nlohmann_json SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/json-include)
   add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json)
 else()
-  find_library(TINYXML_LIBRARY tinyxml REQUIRED)
+  # Debian's static library: the programs then need only the C and C++ runtime, on any
+  # distribution.
+  find_library(TINYXML_STATIC_LIBRARY libtinyxml.a REQUIRED)
   find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
   add_library(tinyxml INTERFACE)
-  target_link_libraries(tinyxml INTERFACE ${TINYXML_LIBRARY})
+  target_link_libraries(tinyxml INTERFACE ${TINYXML_STATIC_LIBRARY})
   target_include_directories(tinyxml SYSTEM INTERFACE ${TINYXML_INCLUDE_DIR})
   target_compile_definitions(tinyxml INTERFACE TIXML_USE_STL)
 

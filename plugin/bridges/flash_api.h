@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <lumarin/lumarin.h>
+
 #include "plugin/bridges/as_object.h"
 #include "plugin/bridges/flash_call_helper.h"
 #include "plugin/framework/interface_helper.h"
-#include "plugin/service/lumarin.h"
 
 class CLumarinFlashAPI : public TInterfaceHelper,
                          public TFlashAPICenterCallHelper<CLumarinFlashAPI>,

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
 
 template <class T>
 class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {

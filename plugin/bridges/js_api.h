@@ -7,9 +7,10 @@
 
 #include <string>
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
+#include <lumarin/lumarin.h>
+
 #include "plugin/framework/interface_helper.h"
-#include "plugin/service/lumarin.h"
 
 class CLumarinJSAPI : public TInterfaceHelper,
                       public IBrowserAPICenterCall,

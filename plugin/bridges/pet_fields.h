@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 namespace lumarin {
 

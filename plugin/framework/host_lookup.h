@@ -1,7 +1,8 @@
 // Cached lookup of host interfaces: a component by id, then an interface by name.
 #pragma once
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
+
 #include "plugin/framework/interface_helper.h"
 
 class ILumarin;

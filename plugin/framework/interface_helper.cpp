@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
 
 TInterfaceHelper::~TInterfaceHelper()
 {

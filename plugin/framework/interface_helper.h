@@ -2,7 +2,7 @@
 // parents. Used by the service plug-in and by the script bridges.
 #pragma once
 
-#include "plugin/framework/object.h"
+#include <lumarin/object.h>
 
 class TInterfaceHelper {
 public:

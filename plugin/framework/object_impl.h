@@ -1,7 +1,7 @@
 // IObjectImpl: the IObject operations for a class with the given class id.
 #pragma once
 
-#include "plugin/framework/object.h"
+#include <lumarin/object.h>
 
 template <ClassId kClassId, class T, class Interface>
 class IObjectImpl : public Interface {

@@ -3,7 +3,7 @@
 
 #include "plugin/service/lumarin_plugin.h"
 
-// Declared, with its contract, in plugin/framework/object.h.
+// Declared, with its contract, in <lumarin/object.h>.
 IPlugin* CreateObject(std::uint32_t classId)
 {
     if (classId != kLumarinClassId)

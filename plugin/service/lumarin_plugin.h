@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include <lumarin/host_interfaces.h>
+#include <lumarin/lumarin.h>
+
 #include "plugin/bridges/flash_api.h"
 #include "plugin/bridges/js_api.h"
 #include "plugin/framework/event_producer.h"
-#include "plugin/framework/host_interfaces.h"
 #include "plugin/framework/plugin_impl.h"
 #include "plugin/log/log_help.h"
-#include "plugin/service/lumarin.h"
 #include "plugin/service/pet_info_cache.h"
 
 class IUnknownEvent2;

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 class PetInfoCache {
 public:

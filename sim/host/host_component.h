@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
 
 namespace simhost {
 

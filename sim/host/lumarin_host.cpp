@@ -4,6 +4,7 @@
 // printed on standard output.
 //
 //   lumarin-host [--plugin PATH] [--pets FILE]
+//   lumarin-host --help
 #include <cinttypes>
 #include <cstdio>
 #include <iostream>
@@ -19,8 +20,26 @@ namespace {
 int Usage(const std::string& problem)
 {
     std::cerr << "lumarin-host: " << problem
-              << " (usage: lumarin-host [--plugin PATH] [--pets FILE])" << std::endl;
+              << " (usage: lumarin-host [--plugin PATH] [--pets FILE], or --help)" << std::endl;
     return 2;
+}
+
+int Help()
+{
+    std::cout
+        << "usage: lumarin-host [--plugin PATH] [--pets FILE]; commands on standard input\n"
+        << "  --plugin PATH   the plug-in library (default " << simhost::DefaultPluginPath()
+        << ")\n"
+        << "  --pets FILE     JSON file of the pets and titles served (default: samples)\n"
+        << "  --help          these lines\n"
+        << "commands, one per line; a callback prints \"flash TEXT\" or \"page FUNCTION [TEXT]\"\n"
+        << "  flash Lumarin_GetPetInfo ID           a movie asks for one pet\n"
+        << "  flash Lumarin_GetPetInfoList ID,ID... a movie asks for a list of pets\n"
+        << "  page Lumarin_GetPetInfo ID            a page asks for one pet\n"
+        << "  page Lumarin_GetPetInfoList ID,ID...  a page asks for a list of pets\n"
+        << "  fail                                  the protocol layer reports a failure\n"
+        << "  cached ID                             prints the cached record, or \"not cached\"\n";
+    return 0;
 }
 
 ILumarin* Service(IPlugin* plugin)
@@ -93,6 +112,8 @@ int main(int argc, char** argv)
     std::string petsPath;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--help")
+            return Help();
         if ((arg != "--plugin" && arg != "--pets"))
             return Usage("unknown argument '" + arg + "'");
         if (i + 1 >= argc)

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/framework/host_interfaces.h"
+#include <lumarin/host_interfaces.h>
+
 #include "sim/host/pet_protocol.h"
 
 namespace simhost {

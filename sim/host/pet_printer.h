@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 namespace simhost {
 

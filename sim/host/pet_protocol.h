@@ -7,8 +7,8 @@
 #include <map>
 #include <vector>
 
-#include "plugin/framework/host_interfaces.h"
-#include "plugin/service/lumarin.h"
+#include <lumarin/host_interfaces.h>
+#include <lumarin/lumarin.h>
 
 namespace simhost {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/framework/object.h"
+#include <lumarin/object.h>
 
 namespace simhost {
 

@@ -70,6 +70,23 @@ TEST(LumarinHost, ListFailureCachedAndUnknownCommands)
     EXPECT_EQ(0u, run.lines[9].rfind("cached petid=11 petname=Bramble kivname=Olek", 0));
 }
 
+TEST(LumarinHost, HelpNamesEveryOptionAndCommandAndReadsNothing)
+{
+    // The commands would be played if --help were taken for an unknown argument or ignored.
+    HostRun run = RunHost("flash Lumarin_GetPetInfo 433791706897\n", {"--help"});
+    EXPECT_EQ(0, run.exitCode);
+    for (const char* word : {"--plugin PATH", "--pets FILE", "--help", "flash Lumarin_GetPetInfo ",
+                             "flash Lumarin_GetPetInfoList ", "page Lumarin_GetPetInfo ",
+                             "page Lumarin_GetPetInfoList ", "fail", "cached ID"}) {
+        int lines = 0;
+        for (const std::string& line : run.lines)
+            lines += line.rfind(std::string("  ") + word, 0) == 0;
+        EXPECT_EQ(1, lines) << word;
+    }
+    for (const std::string& line : run.lines)
+        EXPECT_NE(0u, line.rfind("flash <", 0)) << line;
+}
+
 class LumarinHostPets : public testsupport::TempFolderTest {};
 
 TEST_F(LumarinHostPets, PetsFileIsServedAndBadOnesRefused)

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 constexpr std::uint64_t kExamplePetId = 433791706897ULL;  // type code 101, account 10001
 

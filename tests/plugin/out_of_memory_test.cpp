@@ -9,11 +9,12 @@
 #include <new>
 #include <string>
 
+#include <lumarin/lumarin.h>
+#include <lumarin/object.h>
+
 #include "plugin/bridges/as_object.h"
 #include "plugin/framework/host_lookup.h"
-#include "plugin/framework/object.h"
 #include "plugin/platform/text_conversion.h"
-#include "plugin/service/lumarin.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/pet_records.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 // A record whose every byte, reserved ones included, is set: byte i is `seed` + i, then
 // the fields that matter are written over it.

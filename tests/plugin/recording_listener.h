@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/service/lumarin.h"
+#include <lumarin/lumarin.h>
 
 struct Delivery {
     std::string listener;

@@ -1,16 +1,17 @@
 // A host written from the installed headers alone: it loads the plug-in library by path,
 // creates the plug-in through CreateObject, has a movie ask for one pet and checks that the
 // answer reaches the movie and a listener. Usage: host LIBRARY; exit code 0 when it works.
-#include <dlfcn.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "plugin/framework/host_interfaces.h"
-#include "plugin/service/lumarin.h"
+#include <lumarin/host_interfaces.h>
+#include <lumarin/lumarin.h>
+
+#include "plugin_module.h"
 
 namespace {
 
@@ -180,9 +181,7 @@ int main(int argc, char** argv)
 {
     if (argc != 2)
         return 2;
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    auto create = library ? reinterpret_cast<CreateObjectFunction>(dlsym(library, "CreateObject"))
-                          : nullptr;
+    CreateObjectFunction create = OpenPluginModule(argv[1]);
     if (!create) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
@@ -234,6 +233,6 @@ int main(int argc, char** argv)
         Check(loader.released == 1 && loaderOfPlugins.registered == 0 && center.handlers.empty(),
               "Uninitialize undid the start");
     }
-    dlclose(library);
+    ClosePluginModule();
     return failures == 0 ? 0 : 1;
 }

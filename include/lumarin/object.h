@@ -45,7 +45,7 @@ protected:
 // The library's only export, under this undecorated name, with the C calling convention
 // (__cdecl on 32-bit Windows); find it with GetProcAddress or dlsym and call it through
 // CreateObjectFunction. Answers a new, independent service plug-in for kLumarinClassId
-// (plugin/service/lumarin.h), or null for any other class id or when it cannot be built.
+// (<lumarin/lumarin.h>), or null for any other class id or when it cannot be built.
 // Called on the client's main thread; the host frees the object with Destroy, after
 // Uninitialize.
 #ifndef LUMARIN_EXPORT

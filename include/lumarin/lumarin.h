@@ -91,7 +91,7 @@ protected:
 // The service, for host components: found as the component "lumarin" (or asked of the
 // plug-in with GetInterface("ILumarin")); its answers come later, to the listeners. Every
 // call on the client's main thread. How to host the plug-in is in
-// plugin/framework/host_interfaces.h.
+// <lumarin/host_interfaces.h>.
 class ILumarin {
 public:
     // Asks for one pet; id 0 is ignored.

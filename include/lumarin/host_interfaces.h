@@ -1,6 +1,6 @@
 // What the plug-in calls on the host and its components. Only the operations the plug-in
 // uses are declared, in table order. This header, object.h (the objects, CreateObject) and
-// plugin/service/lumarin.h (the service) are all a host needs.
+// <lumarin/lumarin.h> (the service) are all a host needs.
 //
 // Hosting the plug-in, in order:
 // 1. Load the library and call CreateObject(kLumarinClassId) (object.h).
@@ -60,7 +60,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/framework/object.h"
+#include <lumarin/object.h>
 
 struct PetIdList;
 struct PetInfoList;
