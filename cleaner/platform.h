@@ -149,9 +149,10 @@ public:
 
     // Opens the folder `path` as it is set up, links followed, for reading: the root of a
     // walk, itself never deleted, held so that it cannot be renamed where the system
-    // allows that guard (Windows: without delete sharing). `purpose` names what the walk deletes for ("client-folder",
-    // "scene-cache", a resource id); a dry run reports it with each deletion, the system's
-    // layer ignores it. Null when it is no folder or cannot be opened.
+    // allows that guard (Windows: without delete sharing). `purpose` names what the walk
+    // deletes for ("client-folder", "scene-cache", a resource id); a dry run reports it
+    // with each deletion, the system's layer ignores it. Null when it is no folder or
+    // cannot be opened.
     virtual std::unique_ptr<Folder> OpenRoot(const std::string& path, const char* purpose) = 0;
 
     virtual void PauseMilliseconds(unsigned milliseconds) = 0;

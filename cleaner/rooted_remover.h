@@ -11,8 +11,8 @@
 namespace cleaner {
 
 // The root is an open folder (opened as it is set up, links followed) that the remover
-// borrows; every folder below it is opened from its parent without following a link, and each deletion is made relative to the open
-// folder that holds it. A path that is not strictly below the root or has a ".." step is
+// borrows; every folder below it is opened from its parent without following a link, and
+// each deletion is made relative to the open folder that holds it. A path that is not strictly below the root or has a ".." step is
 // never touched. Paths handed in one after another share the open folders they have in
 // common, so a sorted list of paths opens each folder once.
 class RootedRemover {

@@ -107,9 +107,9 @@ private:
     std::size_t SkipSpace(std::size_t at) const
     {
         while (at < size_) {
-            if (encoding_ == Encoding::Utf8 &&
-                (StartsWith(at, "\xEF\xBB\xBF", false) || StartsWith(at, "\xEF\xBF\xBE", false) ||
-                 StartsWith(at, "\xEF\xBF\xBF", false)))
+            if (encoding_ == Encoding::Utf8 && (StartsWith(at, "\xEF\xBB\xBF", false) ||
+                                                StartsWith(at, "\xEF\xBF\xBE", false) ||
+                                                StartsWith(at, "\xEF\xBF\xBF", false)))
                 at += 3;
             else if (IsSpace(text_[at]))
                 ++at;
@@ -154,8 +154,9 @@ private:
     // The byte before the run of (hex) digits that ends just before `semicolon`.
     char DigitsBefore(std::size_t semicolon, bool hex) const
     {
+        const auto digit = [hex](char c) { return hex ? IsHexDigit(c) : (c >= '0' && c <= '9'); };
         std::size_t q = semicolon;
-        while (q > 0 && (hex ? IsHexDigit(text_[q - 1]) : (text_[q - 1] >= '0' && text_[q - 1] <= '9')))
+        while (q > 0 && digit(text_[q - 1]))
             --q;
         return q > 0 ? text_[q - 1] : '\0';
     }

@@ -37,7 +37,8 @@ TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
     std::string crowded = "<a";
     for (int i = 0; i < 65; ++i)
         crowded += " a" + std::to_string(i) + "=''";
-    for (const std::string& text : {std::string("<?xml encoding='UTF&#45;8'?><a/>"), crowded + "/>"})
+    for (const std::string& text :
+         {std::string("<?xml encoding='UTF&#45;8'?><a/>"), crowded + "/>"})
         EXPECT_GT(cleaner::XmlNestingBound(text), cleaner::kXmlDepthLimit) << text;
 }
 

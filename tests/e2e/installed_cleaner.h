@@ -25,8 +25,8 @@ protected:
         std::filesystem::create_directories(petsoc);
         cleanerCopy = (install / "cleaner").string();
         ASSERT_TRUE(testsupport::CopyProgram(testsupport::ProgramPath("cleaner"), cleanerCopy));
-        clientFolder = std::filesystem::path(testsupport::AllUsersDataFolder(Root().string(), env)) /
-                       "Halvern" / "Moravel";
+        const std::string allUsers = testsupport::AllUsersDataFolder(Root().string(), env);
+        clientFolder = std::filesystem::path(allUsers) / "Halvern" / "Moravel";
     }
 
     // "<prefix> env <the environment> <the cleaner> <args>" for `sh -c`.
