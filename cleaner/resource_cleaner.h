@@ -90,8 +90,9 @@ public:
         int rows = 0;
         int columns = 0;
     };
-    // The kept tile grids, beside `keepFiles`.
-    std::vector<TileGrid> tileGrids;
+    // The kept tile grids, beside `keepFiles`, by their prefixes: a file is looked up under
+    // the few prefixes its name allows, so many grids cost no more per file than one.
+    std::multimap<std::string, TileGrid> tileGrids;
 
     // The full path of every resource the current manifest names (every entry, whatever
     // its id, never cut to a path buffer): what the purge holds back.

@@ -143,15 +143,41 @@ void CResourceCleaner::AddTileNames(const std::string& base, int rows, int colum
     std::string prefix = GetModuleDir() + separator + "common" + separator + "petsoc" + separator;
     for (char c : base)
         prefix += (c == '/' || c == '\\') ? separator : c;
-    tileGrids.push_back(TileGrid{prefix, rows, columns});
+    tileGrids.emplace(prefix, TileGrid{prefix, rows, columns});
 }
 
+// A tile "<prefix><row>_<column>.jpg" has its prefix end somewhere in the row's (at most
+// 11) digits, so only those prefixes are looked up. A path cut to a path buffer may be
+// any grid's prefix cut short, or start with one: every prefix of it is looked up, and
+// every grid whose prefix starts with it.
 bool CResourceCleaner::IsKept(const std::string& path) const
 {
     if (keepFiles.count(path))
         return true;
-    for (const TileGrid& grid : tileGrids) {
-        if (IsTileOf(grid, path))
+    const auto anyTileOf = [&](std::string::size_type end) {
+        auto range = tileGrids.equal_range(path.substr(0, end));
+        return std::any_of(range.first, range.second,
+                           [&](const auto& grid) { return IsTileOf(grid.second, path); });
+    };
+    if (path.size() >= kPathCapacity - 1) {
+        for (std::string::size_type end = 0; end <= path.size(); ++end) {
+            if (anyTileOf(end))
+                return true;
+        }
+        auto next = tileGrids.lower_bound(path);
+        return next != tileGrids.end() && next->first.compare(0, path.size(), path) == 0;
+    }
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string::size_type at = path.size() >= 4 ? path.size() - 4 : 0;  // before ".jpg"
+    while (at > 0 && isDigit(path[at - 1]))
+        --at;  // the column
+    if (at == 0 || path[at - 1] != '_')
+        return false;
+    const std::string::size_type rowEnd = at - 1;
+    for (std::string::size_type end = rowEnd; end > 0 && rowEnd - end < 11 &&
+                                              isDigit(path[end - 1]);
+         --end) {
+        if (anyTileOf(end - 1))
             return true;
     }
     return false;

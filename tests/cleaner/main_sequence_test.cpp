@@ -209,9 +209,11 @@ TEST(TileNames, TilesOfGridsOfAnySizeAreKeptByName)
     resourceCleaner.AddTileNames("Data/res/scene/s1/bg_", 100000, 70000);
     resourceCleaner.AddTileNames("Data\\res\\scene\\s2\\t", 2, 3);
     resourceCleaner.AddTileNames("Data/res/scene/s3/none_", 0, 5);
+    resourceCleaner.AddTileNames("Data/res/scene/s4/t1", 20, 2);  // a base ending in a digit
     const std::string s1 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s1\\bg_";
     const std::string s2 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s2\\t";
     const std::string s3 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s3\\none_";
+    const std::string s4 = "C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s4\\t1";
     const std::pair<std::string, bool> cases[] = {
         {s1 + "0_0.jpg", true},         {s1 + "65536_1.jpg", true},
         {s1 + "99999_69999.jpg", true}, {s1 + "100000_0.jpg", false},
@@ -222,6 +224,8 @@ TEST(TileNames, TilesOfGridsOfAnySizeAreKeptByName)
         {s1 + "_0.jpg", false},         {s1 + "99999999999_0.jpg", false},
         {s2 + "1_2.jpg", true},         {s2 + "2_0.jpg", false},
         {s3 + "0_0.jpg", false},
+        {s4 + "10_1.jpg", true},        {s4 + "2_0.jpg", true},
+        {s4 + "20_0.jpg", false},
         {"C:\\Pet\\common\\petsoc\\Data\\res\\scene\\s1\\BG_0_0.jpg", false},
     };
     for (const auto& [path, kept] : cases)
