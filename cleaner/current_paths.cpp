@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "cleaner/format_path.h"
+#include "cleaner/resource_paths.h"
+
 namespace cleaner {
 
 std::string CurrentPaths::Key(const std::string& path, bool resolveParents) const
@@ -10,8 +13,7 @@ std::string CurrentPaths::Key(const std::string& path, bool resolveParents) cons
     std::string step;
     for (std::string::size_type at = 0; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != separator_) {
-            char c = path[at];
-            step += (foldCase_ && c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+            step += foldCase_ ? AsciiLower(path[at]) : path[at];
             continue;
         }
         if (resolveParents && step == ".." && !steps.empty())
@@ -26,12 +28,16 @@ std::string CurrentPaths::Key(const std::string& path, bool resolveParents) cons
     return key;
 }
 
+// Purge targets fit a path buffer, so a longer key could never match one: only the folders
+// of such a path that fit are kept (a manifest of very long names stays small here).
 void CurrentPaths::AddWithFolders(const std::string& path, bool resolveParents)
 {
     std::string key = Key(path, resolveParents);
-    current_.insert(key);
+    if (key.size() < kPathCapacity)
+        current_.insert(key);
     while (!key.empty()) {
-        keys_.insert(key);
+        if (key.size() < kPathCapacity)
+            keys_.insert(key);
         key.pop_back();  // the step's end
         key.erase(key.rfind('\0') == std::string::npos ? 0 : key.rfind('\0') + 1);
     }
@@ -45,12 +51,17 @@ void CurrentPaths::Add(const std::string& path)
 
 bool CurrentPaths::Covers(const std::string& path) const
 {
-    return keys_.count(Key(path, false)) != 0 || IsCurrent(path);
+    const std::string key = Key(path, false);
+    return keys_.count(key) != 0 || IsCurrentKey(key);
 }
 
 bool CurrentPaths::IsCurrent(const std::string& path) const
 {
-    const std::string key = Key(path, false);
+    return IsCurrentKey(Key(path, false));
+}
+
+bool CurrentPaths::IsCurrentKey(const std::string& key) const
+{
     for (std::string::size_type end = key.find('\0'); end != std::string::npos;
          end = key.find('\0', end + 1)) {
         if (current_.count(key.substr(0, end + 1)))

@@ -24,6 +24,7 @@ private:
     // Inserts the key of `path` and of each folder above it.
     void AddWithFolders(const std::string& path, bool resolveParents);
     std::string Key(const std::string& path, bool resolveParents) const;
+    bool IsCurrentKey(const std::string& key) const;
 
     char separator_;
     bool foldCase_;

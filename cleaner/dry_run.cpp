@@ -147,10 +147,7 @@ bool DryRunPlatform::NameLess::operator()(const std::string& a, const std::strin
     if (!foldCase)
         return a < b;
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+        return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
     });
 }
 

@@ -44,7 +44,7 @@ bool IsManifestName(const std::string& name)
         return false;
     std::string lower = name;
     for (char& c : lower)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        c = AsciiLower(c);
     return lower.compare(0, head.size(), head) == 0 &&
            lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -121,14 +121,13 @@ void CResourceCleaner::LoadCurrentManifest()
     if (!PetsocFolder(petsoc) || !CurrentManifestPath(petsoc, file) ||
         ReadXmlBelow(file, document) != ReadStatus::Read)
         return;
-    int resources = ForEachResource(document, [this](const char* id, const char* name) {
-        std::string path;
-        ResourcePath(name, path);  // a cut path only ever takes part in comparisons
-        currentResources.emplace(id, path);  // the first entry for an id wins
+    const char separator = CurrentPlatform().Separator();
+    int resources = ForEachResource(document, [&](const char* id, const char* name) {
         // What no purge may touch: every entry, each path whole (never cut).
-        std::string petsoc;
-        PetsocFolder(petsoc);
-        currentPaths.push_back(petsoc + CurrentPlatform().Separator() + NormalizeResPath(name));
+        currentPaths.push_back(petsoc + separator + NormalizeResPath(name));
+        char cut[kPathCapacity];  // the table's path: a cut one only takes part in comparisons
+        FormatPath(cut, sizeof cut, "%s", currentPaths.back().c_str());
+        currentResources.emplace(id, cut);  // the first entry for an id wins
     });
     currentManifestRead = resources > 0;
 }

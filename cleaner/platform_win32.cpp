@@ -185,7 +185,7 @@ public:
     {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!IsPlainName(name) ||
-            !GetFileAttributesExA(ChildPath(name).c_str(), GetFileExInfoStandard, &data))
+            !GetFileAttributesExA(BelowPath(name).c_str(), GetFileExInfoStandard, &data))
             return false;
         entry = DirEntry{};
         entry.name = name;
@@ -298,15 +298,14 @@ public:
     }
 
 private:
+    // A plain path, as the plain calls take it: limited to MAX_PATH, with the system's usual
+    // trimming of trailing dots and blanks.
     std::string BelowPath(const std::string& path) const
     {
         std::string plain = PlainPath(finalPath_);
         return plain.back() == '\\' ? plain + path : plain + '\\' + path;
     }
 
-    // A plain path, as the plain calls take it: limited to MAX_PATH, with the system's usual
-    // trimming of trailing dots and blanks.
-    std::string ChildPath(const std::string& name) const { return BelowPath(name); }
 
     // A single step: no separator, no wildcard, not "." or "..".
     static bool IsPlainName(const std::string& name)
@@ -360,7 +359,7 @@ private:
             SetLastError(ERROR_INVALID_NAME);
             return INVALID_HANDLE_VALUE;
         }
-        HANDLE handle = CreateFileA(ChildPath(name).c_str(), rights, share, nullptr,
+        HANDLE handle = CreateFileA(BelowPath(name).c_str(), rights, share, nullptr,
                                     OPEN_EXISTING, kOpenAsItself, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return handle;

@@ -12,6 +12,12 @@ namespace cleaner {
 // range of int instead of overflowing.
 int LeadingInt(const char* text);
 
+// `c` with an ASCII capital letter made small; every other byte as it is.
+inline char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // "<installation>/common/petsoc"; false when it does not fit a path buffer.
 bool PetsocFolder(std::string& folder);
 

@@ -81,10 +81,9 @@ void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fil
         return;
     const std::string& folder = found->second;
     const char separator = CurrentPlatform().Separator();
-    char pattern[kPathCapacity];  // the folder's search pattern must fit, as it always had to
     std::vector<std::string> files;
     ReadStatus listed = ReadStatus::Unreadable;
-    if (FormatPath(pattern, sizeof pattern, "%s%c*", folder.c_str(), separator))
+    if (folder.size() + 2 < kPathCapacity)  // its search pattern "<folder>\*" must fit, as ever
         listed = ListBelow(folder, [&](const DirEntry& entry) {
             if (entry.kind == EntryKind::File)
                 return;

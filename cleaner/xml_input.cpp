@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "cleaner/resource_paths.h"
+
 namespace cleaner {
 
 namespace {
@@ -25,11 +27,6 @@ bool IsAsciiLetter(char c)
 bool IsSpace(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // The parser takes every byte from 127 up for a letter.
@@ -89,7 +86,7 @@ private:
     {
         for (; *prefix; ++prefix, ++at) {
             char c = At(at);
-            if (c == '\0' || (ignoreCase ? Lower(c) != Lower(*prefix) : c != *prefix))
+            if (c == '\0' || (ignoreCase ? AsciiLower(c) != AsciiLower(*prefix) : c != *prefix))
                 return false;
         }
         return true;
@@ -270,7 +267,7 @@ private:
             std::size_t length = std::strlen(prefix);
             return name.size() >= length &&
                    std::equal(prefix, prefix + length, name.begin(),
-                              [](char a, char b) { return Lower(a) == Lower(b); });
+                              [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
         };
         return name.empty() || startsWith("UTF-8") || startsWith("UTF8") ? Encoding::Utf8
                                                                           : Encoding::Legacy;

@@ -130,6 +130,9 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
     for (int i = 0; i < 130; ++i)
         longName += "./";
     longName += "m.swf";
+    std::string deepName;  // 50,000 steps: only its folders that fit a path are guarded
+    for (int i = 0; i < 50000; ++i)
+        deepName += "a/";
     const struct {
         const char* what;
         Resources current, outdated;
@@ -158,6 +161,9 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
           {"CommunityMainFlash", longName}},
          {{"MapConfigure", "Data/map2"}, {"CommunityMainFlash", "m.swf"}}, true,
          {"Data/map2/a.xml", "Data/map2.zip", "m.swf", "m.zip"}, {}},
+        {"a current name far longer than any path", {{"Other", deepName + "x.swf"}},
+         {{"LoadPanel", "Data/p"}, {"NPCConfigure", "a/a/a"}}, true, {"a/a/a/b.txt"},
+         {"Data/p.zip", "a/a/a.zip"}},
     };
     for (const auto& c : cases) {
         Pass t;
