@@ -59,11 +59,12 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The folder the judge reads, emptied the first time it is asked for.
+// The folder the judge reads (below the build folder, named by the build), emptied the
+// first time it is asked for.
 std::filesystem::path JudgeFolder()
 {
     static const std::filesystem::path folder = [] {
-        std::filesystem::path path = "judge-texts";
+        std::filesystem::path path = LUMARIN_JUDGE_TEXTS;
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
         return path;
