@@ -157,24 +157,45 @@ private:
     SmallText xml_;
 };
 
-}  // namespace
-
-ASOBase::ASOBase(const char* kind) : kind_(kind && *kind ? kind : "object") {}
-
-namespace {
 char* Put(char* out, const char* text, std::size_t size)
 {
     std::memcpy(out, text, size);
     return out + size;
 }
-}  // namespace
 
-namespace {
 constexpr char kPropertyOpen[] = "<property id='", kPropertyMiddle[] = "'>",
                kPropertyClose[] = "</property>";
 constexpr std::size_t kPropertyFixed =
     sizeof kPropertyOpen + sizeof kPropertyMiddle + sizeof kPropertyClose - 3;
+
+template <class T>
+auto DecimalFill(T value)
+{
+    return [digits = lumarin::DecimalText<T>(value)](SmallText& out) {
+        out.append(digits.text, digits.size);
+    };
+}
+
+constexpr char kInvokeHead[] = "<invoke name='";
+constexpr char kInvokeMiddle[] = "'  returntype='xml'><arguments>";
+constexpr char kInvokeTail[] = "</arguments></invoke>";
+
+// The request up to its arguments, with room reserved for `argumentsSize` more bytes.
+std::string InvokeHead(const char* name, std::size_t argumentsSize)
+{
+    if (!name)
+        name = "";
+    const std::size_t nameSize = std::strlen(name);
+    std::string text;
+    text.reserve(sizeof kInvokeHead + nameSize + sizeof kInvokeMiddle + argumentsSize +
+                 sizeof kInvokeTail);
+    text.append(kInvokeHead).append(name, nameSize).append(kInvokeMiddle);
+    return text;
+}
+
 }  // namespace
+
+ASOBase::ASOBase(const char* kind) : kind_(kind && *kind ? kind : "object") {}
 
 std::size_t ASOBase::XMLSize() const
 {
@@ -237,16 +258,6 @@ void ASOBase::SetTyped(const char* id, const char (&kind)[N], const Fill& fill)
     else
         Set(id, temporary.View());
 }
-
-namespace {
-template <class T>
-auto DecimalFill(T value)
-{
-    return [digits = lumarin::DecimalText<T>(value)](SmallText& out) {
-        out.append(digits.text, digits.size);
-    };
-}
-}  // namespace
 
 void ASOBase::SetProperty(const char* id, std::uint64_t value)
 {
@@ -367,25 +378,6 @@ void ASOBase::SetValue(IASObject* child)
 {
     value_ = child ? child->GetXML() : "<null/>";
 }
-
-namespace {
-constexpr char kInvokeHead[] = "<invoke name='";
-constexpr char kInvokeMiddle[] = "'  returntype='xml'><arguments>";
-constexpr char kInvokeTail[] = "</arguments></invoke>";
-
-// The request up to its arguments, with room reserved for `argumentsSize` more bytes.
-std::string InvokeHead(const char* name, std::size_t argumentsSize)
-{
-    if (!name)
-        name = "";
-    const std::size_t nameSize = std::strlen(name);
-    std::string text;
-    text.reserve(sizeof kInvokeHead + nameSize + sizeof kInvokeMiddle + argumentsSize +
-                 sizeof kInvokeTail);
-    text.append(kInvokeHead).append(name, nameSize).append(kInvokeMiddle);
-    return text;
-}
-}  // namespace
 
 std::string lumarin::MakeInvokeXML(const char* name, const char* arguments)
 {
