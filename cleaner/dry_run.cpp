@@ -7,6 +7,7 @@
 
 #include "cleaner/main_sequence.h"
 #include "cleaner/resource_paths.h"
+#include "cleaner/roots.h"
 
 namespace cleaner {
 

@@ -10,6 +10,7 @@
 #include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
 #include "cleaner/rooted_remover.h"
+#include "cleaner/roots.h"
 
 namespace cleaner {
 
@@ -33,18 +34,6 @@ void WriteUsedSpace(std::uint64_t total)
                     platform.Separator()))
         return;
     platform.WriteIniValue(file, "app", "usedspace", std::to_string(total / 1000000));
-}
-
-bool ClientFolder(std::string& folder)
-{
-    const std::string& base = GetCommonAppDataDir();
-    const char separator = CurrentPlatform().Separator();
-    char path[kClientFolderCapacity];
-    if (base.empty() || !FormatPath(path, sizeof path, "%s%cHalvern%cMoravel", base.c_str(),
-                                    separator, separator))
-        return false;
-    folder = path;
-    return true;
 }
 
 namespace {

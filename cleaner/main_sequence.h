@@ -1,7 +1,6 @@
 // The cleaner's one run: client-folder removal, cleaning pass, used-space record.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,16 +10,10 @@ class CResourceCleaner;
 
 // A running client is any process whose executable name contains this text.
 constexpr const char kClientMarker[] = "Moravel2010IBeta";
-// Capacity of the client-folder path buffer.
-constexpr std::size_t kClientFolderCapacity = 1024;
 
 // True when some running process's executable file name contains `name` (case-sensitive).
 // False when the process list cannot be read.
 bool IsProcessRunning(const std::string& name);
-
-// The client's shared data folder, "<all-users data>\Halvern\Moravel"; false when the
-// all-users folder is unknown or the path does not fit.
-bool ClientFolder(std::string& folder);
 
 // Records total / 1,000,000 as "usedspace" in section "app" of "localinfor.ini" in the
 // installation folder. Failure is ignored.

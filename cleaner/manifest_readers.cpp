@@ -10,6 +10,7 @@
 #include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
 #include "cleaner/resource_paths.h"
+#include "cleaner/roots.h"
 #include "cleaner/xml_input.h"
 #include "cleaner/xml_lookup.h"
 

@@ -14,6 +14,7 @@
 #include "cleaner/resource_cleaner.h"
 #include "cleaner/resource_paths.h"
 #include "cleaner/rooted_remover.h"
+#include "cleaner/roots.h"
 
 namespace cleaner {
 

@@ -5,10 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "cleaner/folders.h"
-#include "cleaner/format_path.h"
-#include "cleaner/platform.h"
-
 namespace cleaner {
 
 namespace {
@@ -47,16 +43,6 @@ int LeadingInt(const char* text)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<int>(value);
-}
-
-bool PetsocFolder(std::string& folder)
-{
-    const char separator = CurrentPlatform().Separator();
-    char path[kPathCapacity];
-    bool fits = FormatPath(path, sizeof path, "%s%ccommon%cpetsoc", GetModuleDir().c_str(),
-                           separator, separator);
-    folder = path;
-    return fits;
 }
 
 bool StepsBelow(const std::string& root, const std::string& path, char separator,

@@ -1,5 +1,5 @@
-// Paths of the resource cache below the installation folder, and the check that keeps
-// resource names from leading outside it.
+// Resource paths: their steps below a root, the check that keeps resource names from
+// leading outside it, and the number and letter-case helpers the manifest readers share.
 #pragma once
 
 #include <string>
@@ -17,9 +17,6 @@ inline char AsciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-
-// "<installation>/common/petsoc"; false when it does not fit a path buffer.
-bool PetsocFolder(std::string& folder);
 
 // The steps of `path` below `root`, both joined with `separator`; "." and empty steps are
 // dropped (they name the same folder). False when `path` does not begin with `root` and a
