@@ -1,7 +1,9 @@
 // OLE Automation types and calls (BSTR, VARIANT, DISPPARAMS, SysAllocString...): the
-// system's on Windows (win32/automation.h, which brings <windows.h>), a stand-in with the
-// same names on POSIX (posix/automation.h). CMake names the one to use, as it picks the
-// platform layer's implementation file.
+// system's on Windows, a stand-in with the same names on POSIX.
 #pragma once
 
-#include LUMARIN_AUTOMATION_HEADER
+#ifdef _WIN32
+#include "plugin/platform/win32/automation.h"
+#else
+#include "plugin/platform/posix/automation.h"
+#endif

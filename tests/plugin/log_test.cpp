@@ -1,11 +1,14 @@
 // The debug log: switches from Debug.ini, trace lines, and the log file modes, on a real
-// file system in a temporary folder with the executable's folder and times faked.
+// file system in a temporary folder with the executable's folder and times faked; and the
+// plain readers behind the POSIX platform (INI integers, the process start time).
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 #include "plugin/log/log_file.h"
 #include "plugin/log/log_help.h"
+#include "plugin/platform/ini_int.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/proc_stat.h"
 #include "tests/plugin/fake_log_platform.h"
@@ -186,5 +189,33 @@ TEST(ProcStat, StartTicksOnlyFromAWholeStatLine)
         if (c.read) {
             EXPECT_EQ(c.ticks, ticks) << c.text;
         }
+    }
+}
+
+// Debug.ini is read on POSIX as Windows reads private-profile integers.
+TEST(IniInt, FirstMatchingSectionAndKeyGiveTheLeadingNumber)
+{
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"[Lumarin]\r\nShowTraceInfo=1\r\n", 1},
+        {"  [ LUMARIN ]  \n\t showtraceinfo  =  7 \n", 7},
+        {"[Lumarin]\nShowTraceInfo=2\nShowTraceInfo=3\n[lumarin]\nShowTraceInfo=4\n", 2},
+        {"[Lumarin]\nShowTraceInfo=12abc", 12},
+        {"[Lumarin]\nShowTraceInfo= -3", -3},
+        {"[Lumarin]\nShowTraceInfo=abc", 0},
+        {"[Lumarin]\nShowTraceInfo=", 0},
+        {"[Lumarin]\nOther=5\n\n; ShowTraceInfo=6\nShowTraceInfo=8\n", 8},
+        {"", -9},
+        {"ShowTraceInfo=5\n[Lumarin]\n", -9},
+        {"[base]\nShowTraceInfo=5\n[Lumarin]\nOther=1\n", -9},
+        {"[Lumarin]\n[base]\nShowTraceInfo=5\n", -9},
+        {"[Lumarin\nShowTraceInfo=5\n", -9},
+        {"[Lumarin2]\nShowTraceInfo=5\n[Lumarin]\nShowTraceInfoX=5\nShowTrace=5\n", -9},
+    };
+    for (const auto& c : cases) {
+        std::istringstream text(c.text);
+        EXPECT_EQ(c.value, lumarin::FindIniInt(text, "Lumarin", "ShowTraceInfo", -9)) << c.text;
     }
 }
