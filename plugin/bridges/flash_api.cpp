@@ -1,8 +1,7 @@
 #include "plugin/bridges/flash_api.h"
 
-#include <exception>
-
 #include "plugin/bridges/pet_fields.h"
+#include "plugin/framework/host_call.h"
 #include "plugin/framework/host_lookup.h"
 
 using lumarin::GetHostInterface;
@@ -128,22 +127,23 @@ void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
 
 void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
-    try {
-        HostInterfaceCache& hosts = HostInterfaces();
-        if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
-            return;
-        // Held here: a host call may uninitialise the plug-in and so empty the cache.
-        IFlashAPICenter& center = *hosts.flashCenter;
-        if (!success) {
-            Send(center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
-            return;
-        }
-        if (!list)
-            return;
-        const PetInfo* record = list->records;
-        for (std::uint16_t i = 0; i < list->count; ++i, ++record)
-            Send(center, SuccessRequest(*record));
-    } catch (const std::exception&) {
-        // this delivery ends here; nothing may leave a host call
+    lumarin::RunHostCall([&] { Deliver(success, list); });
+}
+
+void CLumarinFlashAPI::Deliver(std::int32_t success, PetInfoList* list)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
+        return;
+    // Held here: a host call may uninitialise the plug-in and so empty the cache.
+    IFlashAPICenter& center = *hosts.flashCenter;
+    if (!success) {
+        Send(center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+        return;
     }
+    if (!list)
+        return;
+    const PetInfo* record = list->records;
+    for (std::uint16_t i = 0; i < list->count; ++i, ++record)
+        Send(center, SuccessRequest(*record));
 }

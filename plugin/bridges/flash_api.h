@@ -32,6 +32,8 @@ public:
     std::string SuccessRequest(const PetInfo& record);
 
 private:
+    // OnPetInfoResult's work: one request per record, or the failure request.
+    void Deliver(std::int32_t success, PetInfoList* list);
     void HandleGetPetInfo(std::uint32_t caller, IFlashCallRecord* call);
     void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
     void Send(IFlashAPICenter& center, std::string request);

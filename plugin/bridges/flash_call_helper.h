@@ -3,12 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <map>
 #include <string>
 
 #include <lumarin/host_interfaces.h>
+
+#include "plugin/framework/host_call.h"
 
 template <class T>
 class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {
@@ -23,11 +24,7 @@ public:
     {
         if (callerFilter_ != 0 && callerFilter_ != caller)
             return;
-        try {
-            Dispatch(caller, call, handled);
-        } catch (const std::exception&) {
-            // this call ends here; nothing may leave a host call
-        }
+        lumarin::RunHostCall([&] { Dispatch(caller, call, handled); });
     }
     void OnNotify(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {}
     BOOL32 Dispatch(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled) override

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -10,6 +9,7 @@
 
 #include "plugin/bridges/decimal_text.h"
 #include "plugin/bridges/pet_fields.h"
+#include "plugin/framework/host_call.h"
 #include "plugin/framework/host_lookup.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
@@ -154,21 +154,22 @@ void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
         return;
     if (!std::strstr(method, "Lumarin_"))
         return;
-    try {
-        if (std::strcmp(method, kGetPetInfo) == 0) {
-            if (HandleGetPetInfo(arguments)) {
-                *handled = 1;
-                return;
-            }
-        }
-        if (std::strcmp(method, kGetPetInfoList) == 0) {
-            *handled = HandleGetPetInfoList(arguments) ? 1 : 0;
+    lumarin::RunHostCall([&] { Route(method, arguments, handled); });
+}
+
+void CLumarinJSAPI::Route(const char* method, tagDISPPARAMS* arguments, BOOL32* handled)
+{
+    if (std::strcmp(method, kGetPetInfo) == 0) {
+        if (HandleGetPetInfo(arguments)) {
+            *handled = 1;
             return;
         }
-        *handled = 0;
-    } catch (const std::exception&) {
-        // this call ends here; nothing may leave a host call
     }
+    if (std::strcmp(method, kGetPetInfoList) == 0) {
+        *handled = HandleGetPetInfoList(arguments) ? 1 : 0;
+        return;
+    }
+    *handled = 0;
 }
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
@@ -256,37 +257,38 @@ void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
 
 void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
-    try {
-        HostInterfaceCache& hosts = HostInterfaces();
-        if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+    lumarin::RunHostCall([&] { Deliver(success, list); });
+}
+
+void CLumarinJSAPI::Deliver(std::int32_t success, PetInfoList* list)
+{
+    HostInterfaceCache& hosts = HostInterfaces();
+    if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+        return;
+    // Held here: a host call may uninitialise the plug-in and so empty the cache.
+    IBrowserAPICenter& center = *hosts.browserCenter;
+    if (!success) {
+        DISPPARAMS none = {nullptr, nullptr, 0, 0};
+        CallPage(center, "Lumarin_GetPetInfoCallBackFail", &none);
+        return;
+    }
+    if (!list)
+        return;
+    const PetInfo* record = list->records;
+    for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
+        const WideText script = FormatPetInfoScript(record);
+        if (script.empty())
+            return;  // a failed conversion ends this delivery
+        // Freed however the call ends, running out of memory included.
+        OwnedBstr text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(script.data()),
+                                         static_cast<UINT>(script.size())));
+        if (!text)
             return;
-        // Held here: a host call may uninitialise the plug-in and so empty the cache.
-        IBrowserAPICenter& center = *hosts.browserCenter;
-        if (!success) {
-            DISPPARAMS none = {nullptr, nullptr, 0, 0};
-            CallPage(center, "Lumarin_GetPetInfoCallBackFail", &none);
-            return;
-        }
-        if (!list)
-            return;
-        const PetInfo* record = list->records;
-        for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
-            const WideText script = FormatPetInfoScript(record);
-            if (script.empty())
-                return;  // a failed conversion ends this delivery
-            // Freed however the call ends, running out of memory included.
-            OwnedBstr text(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(script.data()),
-                                             static_cast<UINT>(script.size())));
-            if (!text)
-                return;
-            VARIANT argument;
-            VariantInit(&argument);
-            argument.vt = VT_BSTR;
-            argument.bstrVal = text.get();
-            DISPPARAMS one = {&argument, nullptr, 1, 0};
-            CallPage(center, "Lumarin_GetPetInfoCallBackSuc", &one);
-        }
-    } catch (const std::exception&) {
-        // this delivery ends here; nothing may leave a host call
+        VARIANT argument;
+        VariantInit(&argument);
+        argument.vt = VT_BSTR;
+        argument.bstrVal = text.get();
+        DISPPARAMS one = {&argument, nullptr, 1, 0};
+        CallPage(center, "Lumarin_GetPetInfoCallBackSuc", &one);
     }
 }

@@ -32,6 +32,10 @@ public:
     std::u16string FormatPetInfoScript(const PetInfo* record);
 
 private:
+    // The work of OnBrowserCall, for a method named "Lumarin_..." and valid arguments.
+    void Route(const char* method, tagDISPPARAMS* arguments, BOOL32* handled);
+    // OnPetInfoResult's work: one page call per record, or the failure call.
+    void Deliver(std::int32_t success, PetInfoList* list);
     BOOL32 HandleGetPetInfo(tagDISPPARAMS* arguments);
     BOOL32 HandleGetPetInfoList(tagDISPPARAMS* arguments);
     void CallPage(IBrowserAPICenter& center, const char* function, tagDISPPARAMS* arguments);

@@ -1,6 +1,5 @@
 // The library's one export.
-#include <new>
-
+#include "plugin/framework/host_call.h"
 #include "plugin/service/lumarin_plugin.h"
 
 // Declared, with its contract, in <lumarin/object.h>.
@@ -8,9 +7,7 @@ IPlugin* CreateObject(std::uint32_t classId)
 {
     if (classId != kLumarinClassId)
         return nullptr;
-    try {
-        return new CLumarinPlugin();
-    } catch (...) {
-        return nullptr;  // nothing may leave a host call
-    }
+    IPlugin* plugin = nullptr;
+    lumarin::RunHostCall([&plugin] { plugin = new CLumarinPlugin(); });
+    return plugin;
 }

@@ -1,9 +1,8 @@
 #include "plugin/service/lumarin_plugin.h"
 
 #include <cstring>
-#include <exception>
-#include <new>
 
+#include "plugin/framework/host_call.h"
 #include "plugin/framework/host_lookup.h"
 
 using lumarin::GetHostInterface;
@@ -37,13 +36,9 @@ BOOL32 CLumarinPlugin::PreInitialize()
 
 BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
 {
+    // Out of memory registering the bridges or copying the name fails the start.
     BOOL32 result = 0;
-    try {
-        result = Start(parent, name);
-    } catch (const std::exception&) {
-        // out of memory registering the bridges or copying the name: the start failed, and
-        // nothing may leave a host call
-    }
+    lumarin::RunHostCall([&] { result = Start(parent, name); });
     Trace("Initialize() pluginname=%s result=%d", name ? name : "(null)", result);
     return result;
 }
@@ -143,11 +138,7 @@ void CLumarinPlugin::AddListener(ILumarinEvent* listener)
 {
     if (!listener)
         return;
-    try {
-        AddEventListener(listener);
-    } catch (const std::bad_alloc&) {
-        // not registered; nothing may leave a host call
-    }
+    lumarin::RunHostCall([&] { AddEventListener(listener); });  // out of memory: not added
 }
 
 void CLumarinPlugin::RemoveListener(ILumarinEvent* listener)
@@ -159,21 +150,16 @@ void CLumarinPlugin::OnResult(void* sender, PetInfoList* list)
 {
     if (!sender || sender != static_cast<void*>(protocol_) || !list)
         return;
-    try {
+    // Out of memory, the records stored so far stay.
+    lumarin::RunHostCall([&] {
         petInfoCache_.Store(*list);
         FireEvent(1, list);
-    } catch (const std::bad_alloc&) {
-        // the records stored so far stay; nothing may leave a host call
-    }
+    });
 }
 
 void CLumarinPlugin::OnError(void* sender, std::uint32_t detail)
 {
     if (!sender || detail == 0)
         return;
-    try {
-        FireEvent(0, static_cast<PetInfoList*>(nullptr));
-    } catch (const std::bad_alloc&) {
-        // nobody told; nothing may leave a host call
-    }
+    lumarin::RunHostCall([&] { FireEvent(0, static_cast<PetInfoList*>(nullptr)); });
 }
