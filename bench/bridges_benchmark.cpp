@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "plugin/bridges/pet_fields.h"
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/example_pet.h"
@@ -84,12 +84,13 @@ void FlashRequestWithXMLPrinter(benchmark::State& state)
 {
     Started();
     PetInfo pet = Pet(433791706897ULL);
-    lumarin::HostInterfaceCache& hosts = lumarin::HostInterfaces();
+    auto& titles = lumarin::CachedHostInterface<IKivPetTitleSystem>();
+    auto& phases = lumarin::CachedHostInterface<IPhasesLogic>();
     for (auto _ : state) {
         std::string titleName, titleColor;
-        hosts.titleSystem->GetTitleName(pet.titleid, &titleName);
-        hosts.titleSystem->GetTitleColor(pet.titleid, &titleColor);
-        int petClass = hosts.phasesLogic->GetPetClass(lumarin::TypeCode(pet.petid), pet.petLevel);
+        titles->GetTitleName(pet.titleid, &titleName);
+        titles->GetTitleColor(pet.titleid, &titleColor);
+        int petClass = phases->GetPetClass(lumarin::TypeCode(pet.petid), pet.petLevel);
         std::string avatar = lumarin::FormatAvatarData(pet);
         std::string petName = lumarin::NameText(pet.petname);
         std::string kivName = lumarin::NameText(pet.kivname);

@@ -2,11 +2,9 @@
 
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_call.h"
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 
-using lumarin::GetHostInterface;
-using lumarin::HostInterfaceCache;
-using lumarin::HostInterfaces;
+using lumarin::FindHostInterface;
 using lumarin::MakeInvokeXML;
 
 namespace {
@@ -29,58 +27,54 @@ BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
     if (!owner)
         return 0;
     SetPlugin(owner);
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
-        center_ = hosts.flashCenter.pointer;
+    if (IFlashAPICenter* center = FindHostInterface<IFlashAPICenter>(*this)) {
+        center_ = center;
         callerFilter_ = 0;
         RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
         RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
-        hosts.lumarin->AddListener(this);
+    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+        service->AddListener(this);
     return 1;
 }
 
 void CLumarinFlashAPI::Uninit()
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter)) {
+    if (FindHostInterface<IFlashAPICenter>(*this)) {
         UnregisterMethod(kGetPetInfo);
         UnregisterMethod(kGetPetInfoList);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
-        hosts.lumarin->RemoveListener(this);
+    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+        service->RemoveListener(this);
 }
 
 void CLumarinFlashAPI::HandleGetPetInfo(std::uint32_t, IFlashCallRecord* call)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
-        hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(call->GetInt64Arg(0)));
+    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+        service->RequestPetInfo(static_cast<std::uint64_t>(call->GetInt64Arg(0)));
 }
 
 void CLumarinFlashAPI::HandleGetPetInfoList(std::uint32_t, IFlashCallRecord* call)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    ILumarin* service = FindHostInterface<ILumarin>(*this);
+    if (!service)
         return;
     PetIdList ids{};
     call->GetArg(0);  // intended: read and not used; the list comes as text in argument 1
     lumarin::ParsePetIdList(call->GetStringArg(1), ids);
-    hosts.lumarin->RequestPetInfoList(&ids);
+    service->RequestPetInfoList(&ids);
 }
 
 void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* record)
 {
     if (!record)
         return;
-    HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     object.SetProperty("petid", petId);
     object.SetProperty("kivnumber", static_cast<std::uint32_t>(petId));
-    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
-        object.SetProperty("petclass", hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId),
-                                                                      record->petLevel));
+    if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
+        object.SetProperty("petclass", phases->GetPetClass(lumarin::TypeCode(petId),
+                                                           record->petLevel));
     object.SetProperty("petgender", lumarin::Gender(petId));
     char petName[sizeof record->petname + 1], kivName[sizeof record->kivname + 1];
     object.SetProperty("petname", lumarin::NameCString(record->petname, petName));
@@ -94,9 +88,7 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
     object.SetProperty("avatardata", avatarData);
     object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
     std::string titleName, titleColor;
-    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
-        // Held here: a host call may uninitialise the plug-in and so empty the cache.
-        IKivPetTitleSystem* titles = hosts.titleSystem.pointer;
+    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this)) {
         titles->GetTitleName(record->titleid, &titleName);
         titles->GetTitleColor(record->titleid, &titleColor);
     }
@@ -132,18 +124,16 @@ void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 
 void CLumarinFlashAPI::Deliver(std::int32_t success, PetInfoList* list)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (!GetHostInterface(*this, "flashengine", "IFlashAPICenter", hosts.flashCenter))
+    IFlashAPICenter* center = FindHostInterface<IFlashAPICenter>(*this);
+    if (!center)
         return;
-    // Held here: a host call may uninitialise the plug-in and so empty the cache.
-    IFlashAPICenter& center = *hosts.flashCenter;
     if (!success) {
-        Send(center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+        Send(*center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
         return;
     }
     if (!list)
         return;
     const PetInfo* record = list->records;
     for (std::uint16_t i = 0; i < list->count; ++i, ++record)
-        Send(center, SuccessRequest(*record));
+        Send(*center, SuccessRequest(*record));
 }

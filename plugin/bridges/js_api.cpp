@@ -10,14 +10,12 @@
 #include "plugin/bridges/decimal_text.h"
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_call.h"
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
 
 using lumarin::DecimalText;
-using lumarin::GetHostInterface;
-using lumarin::HostInterfaceCache;
-using lumarin::HostInterfaces;
+using lumarin::FindHostInterface;
 
 namespace {
 
@@ -124,27 +122,23 @@ BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
     if (!owner)
         return 0;
     SetPlugin(owner);
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+    if (IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this)) {
         center->RegisterPageMethod(kGetPetInfo, this);
         center->RegisterPageMethod(kGetPetInfoList, this);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
-        hosts.lumarin->AddListener(this);
+    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+        service->AddListener(this);
     return 1;
 }
 
 void CLumarinJSAPI::Uninit()
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter)) {
-        IBrowserAPICenter* center = hosts.browserCenter.pointer;  // see OnPetInfoResult
+    if (IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this)) {
         center->UnregisterPageMethod(kGetPetInfo, this);
         center->UnregisterPageMethod(kGetPetInfoList, this);
     }
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
-        hosts.lumarin->RemoveListener(this);
+    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+        service->RemoveListener(this);
 }
 
 void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
@@ -174,18 +168,17 @@ void CLumarinJSAPI::Route(const char* method, tagDISPPARAMS* arguments, BOOL32* 
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin) && arguments->rgvarg &&
-        arguments->cArgs >= 1)
+    ILumarin* service = FindHostInterface<ILumarin>(*this);
+    if (service && arguments->rgvarg && arguments->cArgs >= 1)
         // The 64 bits are read whatever `vt` says: a page passes the id as a 64-bit number.
-        hosts.lumarin->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
+        service->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
     return 1;
 }
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (!GetHostInterface(*this, "lumarin", "ILumarin", hosts.lumarin))
+    ILumarin* service = FindHostInterface<ILumarin>(*this);
+    if (!service)
         return 1;
     PetIdList ids{};
     // Element 1 is read as text only when it holds a BSTR: any other payload is no pointer.
@@ -196,7 +189,7 @@ BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
             return 1;  // a failed conversion ends the call
         lumarin::ParsePetIdList(text.c_str(), ids);
     }
-    hosts.lumarin->RequestPetInfoList(&ids);
+    service->RequestPetInfoList(&ids);
     return 1;
 }
 
@@ -204,18 +197,16 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
         return WideText();
-    HostInterfaceCache& hosts = HostInterfaces();
     const std::uint64_t petId = record->petid;
     std::string titleName, titleColor;
-    if (GetHostInterface(*this, "kivpettitlesystem", "IKivPetTitleSystem", hosts.titleSystem)) {
-        IKivPetTitleSystem* titles = hosts.titleSystem.pointer;  // see OnPetInfoResult
+    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this)) {
         titles->GetTitleName(record->titleid, &titleName);
         titles->GetTitleColor(record->titleid, &titleColor);
     }
     std::uint32_t petClass = 0;
-    if (GetHostInterface(*this, "phaseslogic", "IPhasesLogic", hosts.phasesLogic))
+    if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
         petClass = static_cast<std::uint32_t>(
-            hosts.phasesLogic->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
+            phases->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
 
     char avatarData[lumarin::kAvatarDataCapacity];
     const std::string_view avatars(avatarData, lumarin::WriteAvatarData(*record, avatarData));
@@ -262,14 +253,12 @@ void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 
 void CLumarinJSAPI::Deliver(std::int32_t success, PetInfoList* list)
 {
-    HostInterfaceCache& hosts = HostInterfaces();
-    if (!GetHostInterface(*this, "browserengine", "IBrowserAPICenter", hosts.browserCenter))
+    IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this);
+    if (!center)
         return;
-    // Held here: a host call may uninitialise the plug-in and so empty the cache.
-    IBrowserAPICenter& center = *hosts.browserCenter;
     if (!success) {
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        CallPage(center, "Lumarin_GetPetInfoCallBackFail", &none);
+        CallPage(*center, "Lumarin_GetPetInfoCallBackFail", &none);
         return;
     }
     if (!list)
@@ -289,6 +278,6 @@ void CLumarinJSAPI::Deliver(std::int32_t success, PetInfoList* list)
         argument.vt = VT_BSTR;
         argument.bstrVal = text.get();
         DISPPARAMS one = {&argument, nullptr, 1, 0};
-        CallPage(center, "Lumarin_GetPetInfoCallBackSuc", &one);
+        CallPage(*center, "Lumarin_GetPetInfoCallBackSuc", &one);
     }
 }

@@ -18,25 +18,4 @@ const void* InstanceOf(TInterfaceHelper& helper)
     return helper.GetPlugin();
 }
 
-HostInterfaceCache& HostInterfaces()
-{
-    static HostInterfaceCache caches;
-    return caches;
-}
-
-void DropHostInterfaces(const void* instance)
-{
-    HostInterfaceCache& hosts = HostInterfaces();
-    auto drop = [instance](auto& slot) {
-        if (slot.pointer && slot.filler == instance)
-            slot = {};
-    };
-    drop(hosts.flashCenter);
-    drop(hosts.browserCenter);
-    drop(hosts.phasesLogic);
-    drop(hosts.titleSystem);
-    drop(hosts.mainLogicLoader);
-    drop(hosts.lumarin);
-}
-
 }  // namespace lumarin

@@ -1,11 +1,8 @@
-// Cached lookup of host interfaces: a component by id, then an interface by name.
+// Lookup of host interfaces, a component by id, then an interface by name, and the cache
+// entry that keeps one. The components the plug-in uses are in host_components.h.
 #pragma once
 
-#include <lumarin/host_interfaces.h>
-
 #include "plugin/framework/interface_helper.h"
-
-class ILumarin;
 
 namespace lumarin {
 
@@ -42,23 +39,5 @@ bool GetHostInterface(TInterfaceHelper& helper, const char* componentId,
     }
     return slot.pointer != nullptr;
 }
-
-// The module-wide caches, shared by the plug-in and both script bridges, and by plug-in
-// instances alive at the same time. An entry lives until the instance that filled it is
-// uninitialised (DropHostInterfaces): host components never outlive their host, and a
-// later instance, perhaps under another host, looks them up again.
-struct HostInterfaceCache {
-    CachedInterface<IFlashAPICenter> flashCenter;
-    CachedInterface<IBrowserAPICenter> browserCenter;
-    CachedInterface<IPhasesLogic> phasesLogic;
-    CachedInterface<IKivPetTitleSystem> titleSystem;
-    CachedInterface<IMainLogicPluginLoader> mainLogicLoader;
-    CachedInterface<ILumarin> lumarin;
-};
-
-HostInterfaceCache& HostInterfaces();
-
-// Empties every entry that `instance` filled.
-void DropHostInterfaces(const void* instance);
 
 }  // namespace lumarin

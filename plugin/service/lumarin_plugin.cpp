@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "plugin/framework/host_call.h"
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 
-using lumarin::GetHostInterface;
-using lumarin::HostInterfaces;
+using lumarin::FindHostInterface;
 
 namespace {
 constexpr char kProtocolModule[] = "Quorlink.dll";
@@ -23,8 +22,9 @@ CLumarinPlugin::~CLumarinPlugin()
     // The module-wide "ILumarin" may be this object: a plug-in created later in the same
     // load must not reach a destroyed one through it. What this object's lookups filled goes
     // too, should the host destroy it without Uninitialize.
-    if (HostInterfaces().lumarin.pointer == static_cast<ILumarin*>(this))
-        HostInterfaces().lumarin = {};
+    lumarin::CachedInterface<ILumarin>& service = lumarin::CachedHostInterface<ILumarin>();
+    if (service.pointer == static_cast<ILumarin*>(this))
+        service = {};
     lumarin::DropHostInterfaces(static_cast<IPlugin*>(this));
 }
 
@@ -55,9 +55,8 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     jsApi_.Init(this);
 
     // Looked up at every start, never cached.
-    if (void* onlineRoot = lumarin::LookUpHostInterface(*this, "onlinemanager",
-                                                         "IOnlineRootProtocol"))
-        onlineRoot_ = static_cast<IOnlineRootProtocol*>(onlineRoot);
+    if (IOnlineRootProtocol* onlineRoot = lumarin::LookUpHostComponent<IOnlineRootProtocol>(*this))
+        onlineRoot_ = onlineRoot;
 
     bool loaded = false;
     if (objectLoader_) {
@@ -73,19 +72,18 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     }
     if (protocol_)
         protocol_->Bind(onlineRoot_, this, 1);
-    if (!loaded ||
-        !GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                          HostInterfaces().mainLogicLoader))
+    IMainLogicPluginLoader* loader =
+        loaded ? FindHostInterface<IMainLogicPluginLoader>(*this) : nullptr;
+    if (!loader)
         return 0;
-    HostInterfaces().mainLogicLoader->RegisterPlugin(this);
+    loader->RegisterPlugin(this);
     return 1;
 }
 
 void CLumarinPlugin::Uninitialize()
 {
-    if (GetHostInterface(*this, "mainlogicpluginloader", "IMainLogicPluginLoader",
-                         HostInterfaces().mainLogicLoader))
-        HostInterfaces().mainLogicLoader->UnregisterPlugin(this);
+    if (IMainLogicPluginLoader* loader = FindHostInterface<IMainLogicPluginLoader>(*this))
+        loader->UnregisterPlugin(this);
     container_ = nullptr;
     flashApi_.Uninit();
     jsApi_.Uninit();

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/platform/automation.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
@@ -172,7 +172,7 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     Start();
     // The service gone from the host: calls are handled and ask nothing.
     plugin_->Uninitialize();
-    lumarin::HostInterfaces().lumarin = {};
+    lumarin::CachedHostInterface<ILumarin>() = {};
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
     ASSERT_EQ(1, flash.Init(&host_->root));

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/fake_log_platform.h"

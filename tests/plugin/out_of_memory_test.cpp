@@ -13,7 +13,7 @@
 #include <lumarin/object.h>
 
 #include "plugin/bridges/as_object.h"
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/platform/text_conversion.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"

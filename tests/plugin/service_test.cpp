@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_components.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/pet_records.h"
