@@ -1,5 +1,8 @@
 #include "plugin/bridges/flash_api.h"
 
+#include <optional>
+#include <string_view>
+
 #include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/host_call.h"
 #include "plugin/framework/host_components.h"
@@ -19,6 +22,23 @@ struct FlashCallData {
     char response[kResponseCapacity + 1] = {};
     std::int32_t capacity = kResponseCapacity;
 };
+
+// Each field as a property of its own type; without the phase logic there is no
+// "petclass" at all, and a text ends at its first NUL.
+template <class Number>
+void SetPetProperty(IASObject& object, const char* name, Number value)
+{
+    object.SetProperty(name, value);
+}
+void SetPetProperty(IASObject& object, const char* name, std::optional<std::int32_t> petClass)
+{
+    if (petClass)
+        object.SetProperty(name, *petClass);
+}
+void SetPetProperty(IASObject& object, const char* name, std::string_view text)
+{
+    object.SetProperty(name, text.data());
+}
 
 }  // namespace
 
@@ -69,31 +89,15 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
 {
     if (!record)
         return;
-    const std::uint64_t petId = record->petid;
-    object.SetProperty("petid", petId);
-    object.SetProperty("kivnumber", static_cast<std::uint32_t>(petId));
+    lumarin::PetFields fields(*record);
     if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
-        object.SetProperty("petclass", phases->GetPetClass(lumarin::TypeCode(petId),
-                                                           record->petLevel));
-    object.SetProperty("petgender", lumarin::Gender(petId));
-    char petName[sizeof record->petname + 1], kivName[sizeof record->kivname + 1];
-    object.SetProperty("petname", lumarin::NameCString(record->petname, petName));
-    object.SetProperty("kivname", lumarin::NameCString(record->kivname, kivName));
-    object.SetProperty("petLevel", static_cast<std::int32_t>(record->petLevel));
-    object.SetProperty("vipFlag", static_cast<std::int32_t>(record->vipFlag));
-    object.SetProperty("avatarVersion", static_cast<std::int32_t>(record->avatarVersion));
-    object.SetProperty("avatarnum", static_cast<std::int32_t>(record->avatarnum));
-    char avatarData[lumarin::kAvatarDataCapacity];
-    lumarin::WriteAvatarData(*record, avatarData);
-    object.SetProperty("avatardata", avatarData);
-    object.SetProperty("titleid", static_cast<std::int32_t>(record->titleid));
-    std::string titleName, titleColor;
-    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this)) {
-        titles->GetTitleName(record->titleid, &titleName);
-        titles->GetTitleColor(record->titleid, &titleColor);
-    }
-    object.SetProperty("titlename", titleName.c_str());
-    object.SetProperty("titlecolor", titleColor.c_str());
+        fields.AskPetClass(*phases);
+    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this))
+        fields.AskTitle(*titles);
+    lumarin::VisitPetFields(fields, [&object](const char* name, const auto& value) {
+        SetPetProperty(object, name, value);
+        return true;
+    });
 }
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)

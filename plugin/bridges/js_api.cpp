@@ -1,8 +1,10 @@
 #include "plugin/bridges/js_api.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -60,6 +62,17 @@ public:
         const bool done = Value(value);
         *at_++ = '\'';
         return done;
+    }
+    // Numbers in decimal; the pet class as unsigned, 0 when the phase logic was not asked.
+    template <std::size_t N, class Number>
+    bool Field(const char (&name)[N], Number value)
+    {
+        return Field(name, DecimalText<Number>(value).View());
+    }
+    template <std::size_t N>
+    bool Field(const char (&name)[N], std::optional<std::int32_t> petClass)
+    {
+        return Field(name, static_cast<std::uint32_t>(petClass.value_or(0)));
     }
     WideText Finish()
     {
@@ -197,39 +210,20 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
 {
     if (!record)
         return WideText();
-    const std::uint64_t petId = record->petid;
-    std::string titleName, titleColor;
-    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this)) {
-        titles->GetTitleName(record->titleid, &titleName);
-        titles->GetTitleColor(record->titleid, &titleColor);
-    }
-    std::uint32_t petClass = 0;
+    lumarin::PetFields fields(*record);
+    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this))
+        fields.AskTitle(*titles);
     if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
-        petClass = static_cast<std::uint32_t>(
-            phases->GetPetClass(lumarin::TypeCode(petId), record->petLevel));
+        fields.AskPetClass(*phases);
 
-    char avatarData[lumarin::kAvatarDataCapacity];
-    const std::string_view avatars(avatarData, lumarin::WriteAvatarData(*record, avatarData));
-    const std::string_view petName = lumarin::NameView(record->petname),
-                           kivName = lumarin::NameView(record->kivname);
     // A code page gives at most one unit per byte, and escaping at most six units per unit;
     // the avatar text ("-1.7#") is never escaped.
-    ScriptWriter text(avatars.size() +
-                      6 * (petName.size() + kivName.size() + titleName.size() + titleColor.size()));
+    ScriptWriter text(fields.avatarDataSize +
+                      6 * (std::strlen(fields.petName) + std::strlen(fields.kivName) +
+                           fields.titleName.size() + fields.titleColor.size()));
     text.Ascii("{");
-    const bool done =
-        text.Field("petid", DecimalText(petId)) &&
-        text.Field("kivnumber", DecimalText(static_cast<std::uint32_t>(petId))) &&
-        text.Field("petclass", DecimalText(petClass)) &&
-        text.Field("petgender", DecimalText(lumarin::Gender(petId))) &&
-        text.Field("petname", petName) && text.Field("kivname", kivName) &&
-        text.Field("petLevel", DecimalText(static_cast<unsigned>(record->petLevel))) &&
-        text.Field("vipFlag", DecimalText(static_cast<int>(record->vipFlag))) &&
-        text.Field("avatarVersion", DecimalText(static_cast<unsigned>(record->avatarVersion))) &&
-        text.Field("avatarnum", DecimalText(static_cast<unsigned>(record->avatarnum))) &&
-        text.Field("avatardata", avatars) &&
-        text.Field("titleid", DecimalText(static_cast<unsigned>(record->titleid))) &&
-        text.Field("titlename", titleName) && text.Field("titlecolor", titleColor);
+    const bool done = lumarin::VisitPetFields(
+        fields, [&text](const auto& name, const auto& value) { return text.Field(name, value); });
     if (!done)
         return WideText();
     text.Ascii("}");

@@ -61,6 +61,24 @@ std::string FormatAvatarData(const PetInfo& record)
     return std::string(text, WriteAvatarData(record, text));
 }
 
+PetFields::PetFields(const PetInfo& pet)
+    : record(pet), avatarDataSize(WriteAvatarData(pet, avatarData))
+{
+    NameCString(pet.petname, petName);
+    NameCString(pet.kivname, kivName);
+}
+
+void PetFields::AskPetClass(IPhasesLogic& phases)
+{
+    petClass = phases.GetPetClass(TypeCode(record.petid), record.petLevel);
+}
+
+void PetFields::AskTitle(IKivPetTitleSystem& titles)
+{
+    titles.GetTitleName(record.titleid, &titleName);
+    titles.GetTitleColor(record.titleid, &titleColor);
+}
+
 void ParsePetIdList(const char* text, PetIdList& list)
 {
     if (!text)

@@ -3,9 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include <lumarin/host_interfaces.h>
 #include <lumarin/lumarin.h>
 
 namespace lumarin {
@@ -53,6 +55,49 @@ constexpr std::size_t kAvatarDataCapacity = 20 * 11 + 1;
 std::size_t WriteAvatarData(const PetInfo& record, char (&out)[kAvatarDataCapacity]);
 // The same as a string.
 std::string FormatAvatarData(const PetInfo& record);
+
+// The fields both bridges show for one record, derived once. Two come from host
+// components, asked by each bridge in its own order: the pet class (AskPetClass) and the
+// title's name and colour (AskTitle).
+struct PetFields {
+    explicit PetFields(const PetInfo& pet);
+
+    // GetPetClass of the pet's type code and level.
+    void AskPetClass(IPhasesLogic& phases);
+    // GetTitleName, then GetTitleColor, of the pet's title id.
+    void AskTitle(IKivPetTitleSystem& titles);
+
+    const PetInfo& record;
+    std::optional<std::int32_t> petClass;  // none while the phase logic is not asked
+    std::string titleName, titleColor;
+    char petName[sizeof PetInfo::petname + 1];  // the name fields, NUL-terminated
+    char kivName[sizeof PetInfo::kivname + 1];
+    char avatarData[kAvatarDataCapacity];
+    std::size_t avatarDataSize;
+};
+
+// Calls `visit(name, value)` for each field of `fields` in the order the bridges show them,
+// until one call gives false; gives false then. A name is a string literal; a value is a std::uint64_t, std::uint32_t
+// or std::int32_t, the optional pet class, or a text as a std::string_view whose bytes are
+// followed by a NUL.
+template <class Visitor>
+bool VisitPetFields(const PetFields& fields, Visitor&& visit)
+{
+    const PetInfo& pet = fields.record;
+    return visit("petid", pet.petid) &&
+           visit("kivnumber", static_cast<std::uint32_t>(pet.petid)) &&
+           visit("petclass", fields.petClass) && visit("petgender", Gender(pet.petid)) &&
+           visit("petname", std::string_view(fields.petName)) &&
+           visit("kivname", std::string_view(fields.kivName)) &&
+           visit("petLevel", std::int32_t{pet.petLevel}) &&
+           visit("vipFlag", std::int32_t{pet.vipFlag}) &&
+           visit("avatarVersion", std::int32_t{pet.avatarVersion}) &&
+           visit("avatarnum", std::int32_t{pet.avatarnum}) &&
+           visit("avatardata", std::string_view(fields.avatarData, fields.avatarDataSize)) &&
+           visit("titleid", std::int32_t{pet.titleid}) &&
+           visit("titlename", std::string_view(fields.titleName)) &&
+           visit("titlecolor", std::string_view(fields.titleColor));
+}
 
 // Fills `list` from decimal ids separated by commas (runs of commas count as one), at most
 // its 100 ids; further ids are ignored. Each token and a space are traced to standard error
