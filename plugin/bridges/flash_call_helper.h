@@ -24,23 +24,15 @@ public:
     {
         if (callerFilter_ != 0 && callerFilter_ != caller)
             return;
-        lumarin::RunHostCall([&] { Dispatch(caller, call, handled); });
+        Dispatch(caller, call, handled);
     }
     void OnNotify(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {}
+    // 1 when a registered handler ran to its end, else 0.
     BOOL32 Dispatch(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled) override
     {
-        const char* name = call ? call->GetName() : nullptr;
-        if (!name)
-            return 0;
-        auto found = methods_.find(name);
-        if (found == methods_.end())
-            return 0;
-        if (handled)
-            *handled = found->second.handled;
-        if (!found->second.handler)
-            return 0;
-        (static_cast<T*>(this)->*found->second.handler)(caller, call);
-        return 1;
+        BOOL32 routed = 0;
+        lumarin::RunHostCall([&] { routed = Route(caller, call, handled); });
+        return routed;
     }
 
 protected:
@@ -74,4 +66,22 @@ protected:
     std::map<std::string, MethodEntry, std::less<>> methods_;
     std::uint32_t callerFilter_ = 0;     // 0 takes calls from every caller
     IFlashAPICenter* center_ = nullptr;  // the host's; borrowed
+
+private:
+    // Dispatch's work: the handler registered under the call's name, if any.
+    BOOL32 Route(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled)
+    {
+        const char* name = call ? call->GetName() : nullptr;
+        if (!name)
+            return 0;
+        auto found = methods_.find(name);
+        if (found == methods_.end())
+            return 0;
+        if (handled)
+            *handled = found->second.handled;
+        if (!found->second.handler)
+            return 0;
+        (static_cast<T*>(this)->*found->second.handler)(caller, call);
+        return 1;
+    }
 };

@@ -25,6 +25,15 @@ std::size_t g_failSize = 0;  // an allocation of exactly this size fails, when n
 std::size_t g_liveBytes = 0;
 // Each block starts with its size, in a header that keeps the caller's part aligned.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+// A movie's id-list call, as a host may hand it to Dispatch itself; its first id is too
+// long for a string without the heap.
+struct LongIdListCall : IFlashCallRecord {
+    const char* GetName() override { return "Lumarin_GetPetInfoList"; }
+    const void* GetArg(int) override { return nullptr; }
+    std::int64_t GetInt64Arg(int) override { return 0; }
+    const char* GetStringArg(int) override { return "0000000000000000000000011,22"; }
+};
 }  // namespace
 
 void* operator new(std::size_t size)
@@ -79,14 +88,17 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     DISPPARAMS params = {arguments, nullptr, 2, 0};
     int extra = 0;
     BOOL32 handled = 0;
+    LongIdListCall movieCall;
 
     g_failAllocations = true;
+    const BOOL32 dispatched = flash.Dispatch(1, &movieCall, &handled);
     flash.OnPetInfoResult(1, block.List());
     page.OnPetInfoResult(1, block.List());
     page.OnBrowserCall(1, "Lumarin_GetPetInfoList", &params, &extra, &handled);
     BOOL32 started = host.Plugin()->Initialize(nullptr, "renamed");
     g_failAllocations = false;
 
+    EXPECT_EQ(0, dispatched);  // the handler ended early: not run to its end
     EXPECT_EQ(0, started);  // registering the bridges failed: a failed start, not a throw
     EXPECT_TRUE(host.flashEngine.calls.empty());  // each call ended before its callback
     EXPECT_TRUE(host.browserEngine.calls.empty());
