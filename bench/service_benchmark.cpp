@@ -10,7 +10,6 @@
 #include <new>
 #include <vector>
 
-#include "plugin/framework/host_lookup.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "plugin/service/pet_info_cache.h"
 #include "sim/host/components.h"

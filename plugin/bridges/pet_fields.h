@@ -60,7 +60,9 @@ std::string FormatAvatarData(const PetInfo& record);
 // components, asked by each bridge in its own order: the pet class (AskPetClass) and the
 // title's name and colour (AskTitle).
 struct PetFields {
+    // `pet` is read while the fields are used: it must outlive them.
     explicit PetFields(const PetInfo& pet);
+    PetFields(PetInfo&&) = delete;
 
     // GetPetClass of the pet's type code and level.
     void AskPetClass(IPhasesLogic& phases);
@@ -77,9 +79,9 @@ struct PetFields {
 };
 
 // Calls `visit(name, value)` for each field of `fields` in the order the bridges show them,
-// until one call gives false; gives false then. A name is a string literal; a value is a std::uint64_t, std::uint32_t
-// or std::int32_t, the optional pet class, or a text as a std::string_view whose bytes are
-// followed by a NUL.
+// until one call gives false; true when every call does. A name is a string literal; a
+// value is a std::uint64_t, std::uint32_t or std::int32_t, the optional pet class, or a
+// text as a std::string_view whose bytes are followed by a NUL.
 template <class Visitor>
 bool VisitPetFields(const PetFields& fields, Visitor&& visit)
 {

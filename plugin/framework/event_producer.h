@@ -30,8 +30,8 @@ public:
         entries_.remove_if([listener](const Entry& entry) { return entry.listener == listener; });
     }
 
-    // Calls E1's first operation with (first, second) on every kind-1 listener. It is named
-    // OnPetInfoResult: E1 is always ILumarinEvent, and that is its one event.
+    // Calls E1's first operation with (first, second) on every kind-1 listener.
+    // It is named, OnPetInfoResult, because E1 is always ILumarinEvent (its one event).
     template <class A, class B>
     void FireEvent(A first, B second)
     {

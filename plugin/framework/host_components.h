@@ -33,13 +33,13 @@ struct HostComponent<IKivPetTitleSystem> {
 };
 template <>
 struct HostComponent<IMainLogicPluginLoader> {
-    static constexpr char kId[] = "mainlogicpluginloader", kInterface[] = "IMainLogicPluginLoader";
+    static constexpr char kId[] = "mainlogicpluginloader",
+                          kInterface[] = "IMainLogicPluginLoader";
 };
 template <>
 struct HostComponent<ILumarin> {
     static constexpr char kId[] = "lumarin", kInterface[] = "ILumarin";
 };
-// Looked up at every start, never cached.
 template <>
 struct HostComponent<IOnlineRootProtocol> {
     static constexpr char kId[] = "onlinemanager", kInterface[] = "IOnlineRootProtocol";

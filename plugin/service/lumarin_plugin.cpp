@@ -55,7 +55,7 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     jsApi_.Init(this);
 
     // Looked up at every start, never cached.
-    if (IOnlineRootProtocol* onlineRoot = lumarin::LookUpHostComponent<IOnlineRootProtocol>(*this))
+    if (auto* onlineRoot = lumarin::LookUpHostComponent<IOnlineRootProtocol>(*this))
         onlineRoot_ = onlineRoot;
 
     bool loaded = false;
