@@ -40,6 +40,14 @@ void SetPetProperty(IASObject& object, const char* name, std::string_view text)
     object.SetProperty(name, text.data());
 }
 
+void SetPetProperties(IASObject& object, const lumarin::PetFields& fields)
+{
+    lumarin::VisitPetFields(fields, [&object](const char* name, const auto& value) {
+        SetPetProperty(object, name, value);
+        return true;
+    });
+}
+
 }  // namespace
 
 BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
@@ -90,28 +98,27 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
     if (!record)
         return;
     lumarin::PetFields fields(*record);
+    AskHost(fields);
+    SetPetProperties(object, fields);
+}
+
+void CLumarinFlashAPI::AskHost(lumarin::PetFields& fields)
+{
     if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
         fields.AskPetClass(*phases);
     if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this))
         fields.AskTitle(*titles);
-    lumarin::VisitPetFields(fields, [&object](const char* name, const auto& value) {
-        SetPetProperty(object, name, value);
-        return true;
-    });
 }
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
 {
-    if (filling_ == petObjects_.size())
-        petObjects_.push_back(std::make_unique<ASOBase>("object"));
-    ASOBase& object = *petObjects_[filling_];
-    struct Filling {
-        std::size_t& count;
-        ~Filling() { --count; }
-    } filling{++filling_};
-    object.Clear();
-    FillPetInfoObject(object, &record);
-    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", object);
+    // Every host call is made before the pet object is touched: one that delivers another
+    // result meanwhile fills and sends its own before this one is filled.
+    lumarin::PetFields fields(record);
+    AskHost(fields);
+    petObject_.Clear();
+    SetPetProperties(petObject_, fields);
+    return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", petObject_);
 }
 
 void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)

@@ -4,15 +4,13 @@
 // every failure as one "Lumarin_GetPetInfoCallBackFail".
 #pragma once
 
-#include <cstddef>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include <lumarin/lumarin.h>
 
 #include "plugin/bridges/as_object.h"
 #include "plugin/bridges/flash_call_helper.h"
+#include "plugin/bridges/pet_fields.h"
 #include "plugin/framework/interface_helper.h"
 
 class CLumarinFlashAPI : public TInterfaceHelper,
@@ -38,9 +36,10 @@ private:
     void HandleGetPetInfoList(std::uint32_t caller, IFlashCallRecord* call);
     void Send(IFlashAPICenter& center, std::string request);
 
-    // Pet objects, one per delivery filling one now: a host call made while a pet object is
-    // filled may deliver another result, which takes the next. Each is emptied and filled
-    // again for each record, keeping its memory, so the usual delivery allocates none.
-    std::vector<std::unique_ptr<ASOBase>> petObjects_;
-    std::size_t filling_ = 0;  // deliveries filling a pet object now
+    // The pet class and title of `fields`, from the host: class first, then title.
+    void AskHost(lumarin::PetFields& fields);
+
+    // The pet object, emptied and filled again for each record, keeping its memory, so the
+    // usual delivery allocates none. No host call is made while it is filled.
+    ASOBase petObject_{"object"};
 };
