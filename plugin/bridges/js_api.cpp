@@ -39,8 +39,11 @@ bool NeedsEscape(char16_t c)
 // Writes the page text into room made once for all of it, so no field makes it grow.
 class ScriptWriter {
 public:
-    // Room for the fixed text and the numbers, plus `valueUnits` for the text values.
-    explicit ScriptWriter(std::size_t valueUnits) : text_(512 + valueUnits, u'\0')
+    // Room for the fixed text and the numbers.
+    static constexpr std::size_t kFixedUnits = 512;
+
+    // That room, plus `valueUnits` for the text values.
+    explicit ScriptWriter(std::size_t valueUnits) : text_(kFixedUnits + valueUnits, u'\0')
     {
         at_ = &text_[0];
     }
@@ -217,10 +220,15 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
         fields.AskPetClass(*phases);
 
     // A code page gives at most one unit per byte, and escaping at most six units per unit;
-    // the avatar text ("-1.7#") is never escaped.
-    ScriptWriter text(fields.avatarDataSize +
-                      6 * (std::strlen(fields.petName) + std::strlen(fields.kivName) +
-                           fields.titleName.size() + fields.titleColor.size()));
+    // the avatar text ("-1.7#") is never escaped. Titles come from the host at any length:
+    // room that cannot even be counted ends the delivery, as a failed allocation does.
+    const std::size_t textBytes = std::strlen(fields.petName) + std::strlen(fields.kivName) +
+                                  fields.titleName.size() + fields.titleColor.size();
+    const std::size_t roomForText =
+        WideText().max_size() - ScriptWriter::kFixedUnits - lumarin::kAvatarDataCapacity;
+    if (textBytes > roomForText / 6)
+        return WideText();
+    ScriptWriter text(fields.avatarDataSize + 6 * textBytes);
     text.Ascii("{");
     const bool done = lumarin::VisitPetFields(
         fields, [&text](const auto& name, const auto& value) { return text.Field(name, value); });
