@@ -16,7 +16,6 @@ void* LookUpHostInterface(TInterfaceHelper& helper, const char* componentId,
 template <class Interface>
 struct CachedInterface {
     Interface* operator->() const { return pointer; }
-    Interface& operator*() const { return *pointer; }
 
     Interface* pointer = nullptr;
     const void* filler = nullptr;
