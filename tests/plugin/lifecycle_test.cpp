@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "plugin/framework/host_components.h"
 #include "plugin/service/lumarin_plugin.h"
@@ -52,8 +53,12 @@ TEST_F(Lifecycle, FailedStartKeepsRegistrationsAndShutdownUndoesThem)
     EXPECT_EQ(2u, host_->flashEngine.handlers.size());
     EXPECT_EQ(2u, host_->browserEngine.handlers.size());
     EXPECT_TRUE(host_->mainLogicLoader.registered.empty());
+    EXPECT_NE(nullptr, lumarin::CachedHostInterface<IFlashAPICenter>().pointer);
 
     plugin_->Uninitialize();
+    // Nothing it looked up outlives it: a later instance may run under another host.
+    std::apply([](const auto&... slot) { EXPECT_TRUE((... && !slot.pointer)); },
+               lumarin::HostInterfaces());
     EXPECT_TRUE(host_->flashEngine.handlers.empty());
     EXPECT_TRUE(host_->browserEngine.handlers.empty());
     EXPECT_EQ(std::vector<IPlugin*>{plugin_}, host_->mainLogicLoader.unregistered);

@@ -18,6 +18,7 @@
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/pet_records.h"
+#include "tests/plugin/recording_listener.h"
 
 namespace {
 bool g_failAllocations = false;
@@ -89,8 +90,15 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     int extra = 0;
     BOOL32 handled = 0;
     LongIdListCall movieCall;
+    void* found = nullptr;
+    ASSERT_EQ(1, host.Plugin()->GetInterface("ILumarin", &found));
+    auto* service = static_cast<CLumarinPlugin*>(static_cast<ILumarin*>(found));
+    std::vector<Delivery> log;
+    RecordingListener late("late", log);
 
     g_failAllocations = true;
+    service->AddListener(&late);  // not added
+    service->OnError(&movieCall, 1);  // listeners not told
     const BOOL32 dispatched = flash.Dispatch(1, &movieCall, &handled);
     flash.OnPetInfoResult(1, block.List());
     page.OnPetInfoResult(1, block.List());
@@ -102,6 +110,9 @@ TEST(OutOfMemory, BridgeCallsEndQuietly)
     EXPECT_EQ(0, started);  // registering the bridges failed: a failed start, not a throw
     EXPECT_TRUE(host.flashEngine.calls.empty());  // each call ended before its callback
     EXPECT_TRUE(host.browserEngine.calls.empty());
+    service->OnError(&movieCall, 1);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(2u, host.flashEngine.calls.size());  // told now, to its own bridge and this one
     SysFreeString(ids);
     flash.Uninit();
     page.Uninit();
