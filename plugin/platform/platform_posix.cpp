@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "plugin/platform/ini_int.h"
 #include "plugin/platform/platform.h"
@@ -41,6 +43,33 @@ private:
     int fd_;
 };
 
+// Room for an INI file: far more than any switch file holds.
+constexpr std::size_t kIniSizeLimit = 1 << 20;
+
+// The whole of `path` when it is a regular file of at most kIniSizeLimit bytes. Opened
+// without waiting (a FIFO would wait for a writer) and checked before anything is read.
+bool ReadSmallRegularFile(const std::string& path, std::string& text)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool whole = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                 static_cast<std::uint64_t>(info.st_size) <= kIniSizeLimit;
+    char buffer[4096];
+    while (whole) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            whole = got == 0;
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+        whole = text.size() <= kIniSizeLimit;  // grown since it was looked at
+    }
+    close(fd);
+    return whole;
+}
+
 // Seconds since the epoch at which the system booted, from /proc/stat.
 long long BootTime()
 {
@@ -67,10 +96,15 @@ public:
         return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
     }
 
+    // Only a regular file of a sane size is read: a FIFO or device put in its place would
+    // block the host's thread or never end, and gives `fallback` instead.
     int ReadIniInt(const std::string& file, const char* section, const char* key,
                    int fallback) override
     {
-        std::ifstream in(file, std::ios::binary);
+        std::string text;
+        if (!ReadSmallRegularFile(file, text))
+            return fallback;
+        std::istringstream in(text);
         return FindIniInt(in, section, key, fallback);
     }
 
