@@ -29,14 +29,15 @@ std::string CurrentPaths::Key(const std::string& path, bool resolveParents) cons
 }
 
 // Purge targets fit a path buffer, so a longer key could never match one: only the folders
-// of such a path that fit are kept (a manifest of very long names stays small here).
+// of such a path that fit are kept (a manifest of very long names stays small here). A key
+// may be one byte longer than its path ("C:\a" gives "C:", "a", each ended by a NUL).
 void CurrentPaths::AddWithFolders(const std::string& path, bool resolveParents)
 {
     std::string key = Key(path, resolveParents);
-    if (key.size() < kPathCapacity)
+    if (key.size() <= kPathCapacity)
         current_.insert(key);
     while (!key.empty()) {
-        if (key.size() < kPathCapacity)
+        if (key.size() <= kPathCapacity)
             keys_.insert(key);
         key.pop_back();  // the step's end
         key.erase(key.rfind('\0') == std::string::npos ? 0 : key.rfind('\0') + 1);

@@ -2,6 +2,7 @@
 // and never a current resource.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <string>
 #include <utility>
@@ -130,6 +131,11 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
     for (int i = 0; i < 130; ++i)
         longName += "./";
     longName += "m.swf";
+    // The longest name whose path fits a path buffer (259 characters).
+    const std::string fullName = "Data/" + std::string(259 - At("Data/").size() - 4, 'X') + ".swf";
+    std::string lowerName = fullName;
+    for (char& c : lowerName)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     std::string deepName;  // 50,000 steps: only its folders that fit a path are guarded
     for (int i = 0; i < 50000; ++i)
         deepName += "a/";
@@ -161,6 +167,8 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
           {"CommunityMainFlash", longName}},
          {{"MapConfigure", "Data/map2"}, {"CommunityMainFlash", "m.swf"}}, true,
          {"Data/map2/a.xml", "Data/map2.zip", "m.swf", "m.zip"}, {}},
+        {"other letter case of a path that just fits", {{"CommunityMainFlash", fullName}},
+         {{"CommunityMainFlash", lowerName}}, true, {lowerName.c_str()}, {}},
         {"a current name far longer than any path", {{"Other", deepName + "x.swf"}},
          {{"LoadPanel", "Data/p"}, {"NPCConfigure", "a/a/a"}}, true, {"a/a/a/b.txt"},
          {"Data/p.zip", "a/a/a.zip"}},
