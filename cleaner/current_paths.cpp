@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "cleaner/format_path.h"
-#include "cleaner/resource_paths.h"
 
 namespace cleaner {
 
@@ -13,13 +12,13 @@ std::string CurrentPaths::Key(const std::string& path, bool resolveParents) cons
     std::string step;
     for (std::string::size_type at = 0; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != separator_) {
-            step += foldCase_ ? AsciiLower(path[at]) : path[at];
+            step += path[at];
             continue;
         }
         if (resolveParents && step == ".." && !steps.empty())
             steps.pop_back();
         else if (!step.empty() && step != ".")
-            steps.push_back(step);
+            steps.push_back(platform_.NameKey(step));
         step.clear();
     }
     std::string key;

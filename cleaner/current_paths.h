@@ -5,14 +5,19 @@
 #include <set>
 #include <string>
 
+#include "cleaner/platform.h"
+
 namespace cleaner {
 
-// Paths compare by their steps ("." and empty steps dropped), ignoring letter case where
-// the file system does. A current path with ".." steps counts both as written and as those
-// steps resolve by name, so that no spelling of it leaves it unguarded.
+// Paths compare by their steps ("." and empty steps dropped), each step in the form in
+// which the file system tells names apart. A current path with ".." steps counts both as
+// written and as those steps resolve by name, so that no spelling of it leaves it unguarded.
 class CurrentPaths {
 public:
-    CurrentPaths(char separator, bool foldCase) : separator_(separator), foldCase_(foldCase) {}
+    explicit CurrentPaths(const Platform& platform)
+        : platform_(platform), separator_(platform.Separator())
+    {
+    }
 
     void Add(const std::string& path);
     // True when `path` names a current path, a folder holding one or an entry inside one.
@@ -26,8 +31,8 @@ private:
     std::string Key(const std::string& path, bool resolveParents) const;
     bool IsCurrentKey(const std::string& key) const;
 
+    const Platform& platform_;
     char separator_;
-    bool foldCase_;
     std::set<std::string> keys_;     // current paths and the folders above them
     std::set<std::string> current_;  // current paths themselves
 };

@@ -1,12 +1,10 @@
 #include "cleaner/dry_run.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <utility>
 
 #include "cleaner/main_sequence.h"
-#include "cleaner/resource_paths.h"
 #include "cleaner/roots.h"
 
 namespace cleaner {
@@ -143,15 +141,6 @@ std::string QuotedPath(const std::string& relative, char separator)
     return quoted + '"';
 }
 
-bool DryRunPlatform::NameLess::operator()(const std::string& a, const std::string& b) const
-{
-    if (!foldCase)
-        return a < b;
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
-    });
-}
-
 DryRunPlatform::DryRunPlatform(Platform& next, std::vector<DryRunRoot> roots,
                                std::function<void(const std::string&)> report)
     : ForwardingPlatform(next), report_(std::move(report)), roots_(std::move(roots))
@@ -178,13 +167,13 @@ bool DryRunPlatform::WriteIniValue(const std::string&, const std::string&, const
 bool DryRunPlatform::IsRemoved(const FolderId& folder, const std::string& name) const
 {
     auto found = removed_.find(folder);
-    return found != removed_.end() && found->second.count(name) != 0;
+    return found != removed_.end() && found->second.count(NameKey(name)) != 0;
 }
 
 void DryRunPlatform::Remove(const FolderId& folder, const std::string& name,
                             const PathNode& where, const char* purpose)
 {
-    removed_.try_emplace(folder, NameLess{FoldsCase()}).first->second.insert(name);
+    removed_[folder].insert(NameKey(name));
     report_(Line(where, name) + '\t' + purpose);
 }
 

@@ -60,11 +60,6 @@ public:
 private:
     friend class DryRunFolder;
 
-    struct NameLess {
-        bool foldCase;
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-
     bool IsRemoved(const FolderId& folder, const std::string& name) const;
     void Remove(const FolderId& folder, const std::string& name, const PathNode& where,
                 const char* purpose);
@@ -72,7 +67,7 @@ private:
 
     std::function<void(const std::string&)> report_;
     std::vector<DryRunRoot> roots_;
-    std::map<FolderId, std::set<std::string, NameLess>> removed_;
+    std::map<FolderId, std::set<std::string>> removed_;  // names by their NameKey
     std::vector<std::string> iniRecords_;
 };
 

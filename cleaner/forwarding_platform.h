@@ -18,7 +18,7 @@ public:
     explicit ForwardingPlatform(Platform& next) : next_(next) {}
 
     char Separator() const override { return next_.Separator(); }
-    bool FoldsCase() const override { return next_.FoldsCase(); }
+    std::string NameKey(const std::string& name) const override { return next_.NameKey(name); }
     bool ListProcessNames(std::vector<std::string>& names) override
     {
         return next_.ListProcessNames(names);

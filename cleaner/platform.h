@@ -16,7 +16,9 @@
 
 namespace cleaner {
 
-enum class EntryKind { File, Directory, Link };
+// `Unknown`: listed, though it could not be looked at (POSIX, when it cannot be stat'ed):
+// it may be a folder.
+enum class EntryKind { File, Directory, Link, Unknown };
 
 enum class Stream { Output, Error };
 
@@ -130,8 +132,10 @@ public:
 
     virtual char Separator() const = 0;
 
-    // True where the file system ignores letter case in names (Windows).
-    virtual bool FoldsCase() const = 0;
+    // The form in which the file system tells names apart: two names with the same key
+    // reach the same entry by plain path. Windows drops trailing dots and blanks and folds
+    // letter case (beyond ASCII too); POSIX keeps the name as it is. Never holds a NUL.
+    virtual std::string NameKey(const std::string& name) const = 0;
 
     // Executable file names (name only) of all running processes.
     // False when the process list cannot be read.

@@ -169,8 +169,9 @@ public:
             if (fstatat(fd_, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
                 visit(EntryOf(found->d_name, info));
             } else {
-                DirEntry unknown;  // there, though it cannot be looked at
+                DirEntry unknown;
                 unknown.name = found->d_name;
+                unknown.kind = EntryKind::Unknown;
                 visit(unknown);
             }
         }
@@ -310,7 +311,7 @@ private:
 class PosixPlatform : public Platform {
 public:
     char Separator() const override { return '/'; }
-    bool FoldsCase() const override { return false; }
+    std::string NameKey(const std::string& name) const override { return name; }
 
     bool ListProcessNames(std::vector<std::string>& names) override
     {

@@ -61,19 +61,41 @@ std::string NarrowName(const WCHAR* wide, std::size_t length)
     return name;
 }
 
+// `text` from the ANSI code page; empty when it cannot be converted.
+std::wstring Widened(const std::string& text)
+{
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                   nullptr, 0);
+    std::wstring result(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                            size);
+    return result;
+}
+
+// A name as the file system tells names apart: without the trailing dots and blanks a
+// plain path drops, upper-cased by the file system's rules, in UTF-8.
+std::string NameKeyOf(const std::string& name)
+{
+    const std::string trimmed = TrimmedName(name);
+    const std::wstring wide = Widened(trimmed.empty() ? name : trimmed);
+    const int length = static_cast<int>(wide.size());
+    std::wstring upper(wide.size(), L'\0');
+    if (length == 0 || LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(),
+                                     length, &upper[0], length, nullptr, nullptr, 0) != length)
+        return trimmed.empty() ? name : trimmed;
+    const int size = WideCharToMultiByte(CP_UTF8, 0, upper.c_str(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    std::string key(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, upper.c_str(), length, &key[0], size, nullptr, nullptr);
+    return key;
+}
+
 // Final paths compared as the file system compares names: ordinal, ignoring letter case.
 bool SamePathIgnoringCase(const std::string& a, const std::string& b)
 {
-    const auto wide = [](const std::string& text) {
-        int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
-        std::wstring result(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
-        if (size > 0)
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                &result[0], size);
-        return result;
-    };
-    const std::wstring wa = wide(a), wb = wide(b);
+    const std::wstring wa = Widened(a), wb = Widened(b);
     return !wa.empty() && CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()),
                                                wb.c_str(), static_cast<int>(wb.size()),
                                                TRUE) == CSTR_EQUAL;
@@ -159,11 +181,9 @@ public:
     {
         std::vector<char> buffer(64 * 1024);
         FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
-        bool listed = false;
         while (GetFileInformationByHandleEx(handle_, request, buffer.data(),
                                             static_cast<DWORD>(buffer.size()))) {
             request = FileIdBothDirectoryInfo;
-            listed = true;
             for (DWORD offset = 0;;) {
                 const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(&buffer[offset]);
                 DirEntry entry;
@@ -178,7 +198,8 @@ public:
                 offset += info->NextEntryOffset;
             }
         }
-        return listed || GetLastError() == ERROR_NO_MORE_FILES;
+        // Read to its end, not stopped part way: only that is a whole listing.
+        return GetLastError() == ERROR_NO_MORE_FILES;
     }
 
     bool Lookup(const std::string& name, DirEntry& entry) override
@@ -391,7 +412,7 @@ private:
 class Win32Platform : public Platform {
 public:
     char Separator() const override { return '\\'; }
-    bool FoldsCase() const override { return true; }
+    std::string NameKey(const std::string& name) const override { return NameKeyOf(name); }
 
     bool ListProcessNames(std::vector<std::string>& names) override
     {

@@ -249,7 +249,7 @@ void CResourceCleaner::PurgeStaleResources()
     if (!root)
         return;
     Platform& platform = CurrentPlatform();
-    CurrentPaths current(platform.Separator(), platform.FoldsCase());
+    CurrentPaths current(platform);
     for (const std::string& path : currentPaths)
         current.Add(path);
     std::string manifest;

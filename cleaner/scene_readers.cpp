@@ -75,7 +75,8 @@ void CResourceCleaner::CollectReferencedFiles()
 void CResourceCleaner::WalkConfigFolders(const char* resourceId, const char* fileName,
                                          ReadStatus (CResourceCleaner::*parse)(const std::string&))
 {
-    // Subfolders that are links are read too: reading can only keep more files.
+    // Subfolders that are links are read too, and entries of unknown kind: reading can only
+    // keep more files, or tell that they could not be read.
     auto found = currentResources.find(resourceId);
     if (found == currentResources.end())
         return;

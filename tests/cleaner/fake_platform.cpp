@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <utility>
 
+#include "cleaner/entry_verdict.h"
 #include "cleaner/ini_text.h"
+#include "cleaner/resource_paths.h"
 
 using cleaner::DirEntry;
 using cleaner::EntryKind;
@@ -75,7 +77,9 @@ std::vector<DirEntry> FakePlatform::EntriesOf(const std::string& folder) const
     std::vector<DirEntry> entries;
     for (const auto& [path, node] : nodes) {
         if (ParentOf(path) == folder)
-            entries.push_back(DirEntry{path.substr(folder.size() + 1), node.kind, node.size});
+            entries.push_back(DirEntry{path.substr(folder.size() + 1),
+                                       node.unstatable ? EntryKind::Unknown : node.kind,
+                                       node.size});
     }
     return entries;
 }
@@ -206,6 +210,16 @@ std::unique_ptr<cleaner::Folder> FakePlatform::OpenRoot(const std::string& path,
         return nullptr;
     opened.push_back(path);
     return std::make_unique<FakeFolder>(*this, path);
+}
+
+std::string FakePlatform::NameKey(const std::string& name) const
+{
+    if (!foldsCase)
+        return name;
+    std::string key = cleaner::TrimmedName(name);
+    for (char& c : key)
+        c = cleaner::AsciiLower(c);
+    return key.empty() ? name : key;
 }
 
 bool FakePlatform::IsDirectory(const std::string& path)

@@ -22,6 +22,7 @@ public:
         bool readOnly = false;
         bool locked = false;  // held open by someone: cannot be deleted
         bool unreadable = false;  // a FIFO or device, or a file without read permission
+        bool unstatable = false;  // listed as of unknown kind: it cannot be looked at
         std::string text;         // what reading it gives
     };
 
@@ -54,7 +55,9 @@ public:
     int pauses = 0;
 
     char Separator() const override { return '\\'; }
-    bool FoldsCase() const override { return foldsCase; }
+    // With `foldsCase`, names compare as on Windows: trailing dots and blanks dropped, ASCII
+    // letter case folded.
+    std::string NameKey(const std::string& name) const override;
     bool ListProcessNames(std::vector<std::string>& names) override;
     std::string CommonAppDataFolder() override;
     std::string ModuleFileName() override { return moduleFile; }

@@ -11,6 +11,10 @@
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 using testsupport::Child;
 using testsupport::ProgramPath;
@@ -299,6 +303,37 @@ TEST_F(CleaningPass, NamesDifferingFromTheDiskInLetterCaseAreCleaned)
     EXPECT_FALSE(fs::exists(onDisk / "old.jpg"));
     EXPECT_FALSE(fs::exists(petsoc / "Static" / "res56.zip"));
     EXPECT_TRUE(fs::exists(petsoc / "Static" / "res57.zip"));
+    EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+}
+
+// A stale name that the system reads as a current resource is held back: trailing dots
+// and blanks, which plain paths drop, and letter case beyond ASCII ("\u00E9T\u00C9.zip"
+// reaches "\u00C9t\u00E9.zip").
+TEST_F(CleaningPass, StaleSpellingsOfCurrentResourcesAreKept)
+{
+    char current[16], stale[16];  // the names in the ANSI code page, as manifests hold them
+    BOOL lossy = FALSE;
+    if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u00C9t\u00E9", -1, current,
+                             sizeof current, nullptr, &lossy) ||
+        lossy ||
+        !WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u00E9T\u00C9", -1, stale,
+                             sizeof stale, nullptr, &lossy) ||
+        lossy)
+        GTEST_SKIP() << "the ANSI code page has no accented letters";
+    WriteManifest("PetCommunityRes_57.xml", {{"CommunityMainFlash", "Flash/Main.swf"},
+                                             {"StaticRes", "Data/" + std::string(current) +
+                                                               ".zip"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"CommunityMainFlash", "Flash/Main.swf. "},
+                                             {"LoadPanel", "Data/" + std::string(stale)}});
+    const fs::path flash = petsoc / "Flash" / "Main.swf";
+    const fs::path zip = petsoc / "Data" / fs::path(L"\u00C9t\u00E9.zip");
+    WriteFile(flash, 1);
+    WriteFile(zip, 1);
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(flash));
+    EXPECT_TRUE(fs::exists(zip));
     EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
 }
 #endif
