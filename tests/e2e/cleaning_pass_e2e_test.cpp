@@ -336,4 +336,21 @@ TEST_F(CleaningPass, StaleSpellingsOfCurrentResourcesAreKept)
     EXPECT_TRUE(fs::exists(zip));
     EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
 }
+
+// A FIFO in place of the current manifest (a Linux user's tree under Wine): the cleaner
+// neither waits on it nor deletes anything on its word.
+TEST_F(CleaningPass, FifoInPlaceOfTheManifestIsNotWaitedFor)
+{
+    WriteManifest("PetCommunityRes_56.xml", {{"LoadPanel", "Data/p"}});
+    WriteFile(petsoc / "Data" / "p.zip", 1);
+    WriteFile(scene / "s1" / "old.jpg", 1);
+    std::string why;
+    ASSERT_TRUE(testsupport::MakeFifo((petsoc / "PetCommunityRes_57.xml").string(), why)) << why;
+
+    RunWithClient();
+
+    EXPECT_TRUE(fs::exists(petsoc / "Data" / "p.zip"));
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+    EXPECT_TRUE(fs::exists(scene / "s1" / "old.jpg"));
+}
 #endif

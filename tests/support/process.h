@@ -67,6 +67,10 @@ void MakeDeletable(const std::string& path);
 // links Wine users' trees hold). False, with the reason, when no link is there afterwards.
 bool MakeLink(const std::string& target, const std::string& link, std::string& why);
 
+// Makes a FIFO at `path`: under Wine from the Linux side with `mkfifo`, so Win32 code meets
+// the special files a Wine user's tree may hold. False, with the reason, when none is made.
+bool MakeFifo(const std::string& path, std::string& why);
+
 // Under Wine, removes `folder` with everything in it from the Linux side, links as
 // themselves (Wine's own calls, std::filesystem's included, follow Unix links), and answers
 // true; false elsewhere, where std::filesystem removes links as themselves.

@@ -188,6 +188,14 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
     return false;
 }
 
+bool MakeFifo(const std::string& path, std::string& why)
+{
+    if (mkfifo(path.c_str(), 0600) == 0)
+        return true;
+    why = std::string("mkfifo: ") + std::strerror(errno);
+    return false;
+}
+
 bool DeleteTreeUnderWine(const std::string&)
 {
     return false;

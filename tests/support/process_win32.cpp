@@ -294,6 +294,21 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
     return true;
 }
 
+bool MakeFifo(const std::string& path, std::string& why)
+{
+    std::string unixPath = UnixPathOf(path);
+    if (unixPath.empty()) {
+        why = "no Unix path (not under Wine)";
+        return false;
+    }
+    int code = RunLinuxScript("mkfifo \"$1\"", {unixPath});
+    if (code != 0) {
+        why = "mkfifo " + unixPath + " failed (exit " + std::to_string(code) + ")";
+        return false;
+    }
+    return true;
+}
+
 bool DeleteTreeUnderWine(const std::string& folder)
 {
     std::string unixFolder = UnixPathOf(folder);
