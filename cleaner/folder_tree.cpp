@@ -54,6 +54,14 @@ public:
 
 }  // namespace
 
+std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name)
+{
+    DirEntry entry;
+    if (!parent.Lookup(name, entry) || entry.kind != EntryKind::Directory)
+        return nullptr;
+    return parent.OpenSubfolder(entry, FolderAccess::Read);
+}
+
 void WalkTree(Folder& top, TreeVisitor& visitor)
 {
     // One level per open folder: its handle, how it was entered, what is left of its listing.

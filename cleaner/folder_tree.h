@@ -25,6 +25,10 @@ public:
     virtual void Leave(Folder& folder, std::unique_ptr<Folder> child, const DirEntry& entry) = 0;
 };
 
+// The subfolder `name` of `parent`, opened to be read, never through a link; null when it
+// is missing, no folder of its own or cannot be opened.
+std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name);
+
 // Walks everything below `top`, depth first, in the order each folder lists its entries; a
 // folder is listed once, before anything in it is visited.
 void WalkTree(Folder& top, TreeVisitor& visitor);

@@ -210,9 +210,7 @@ void CResourceCleaner::CollectFiles(const std::string& folder)
     std::unique_ptr<Folder> opened;
     Folder* at = root;
     for (const std::string& step : steps) {
-        DirEntry entry;
-        if (step == ".." || !at->Lookup(step, entry) || entry.kind != EntryKind::Directory ||
-            !(opened = at->OpenSubfolder(entry, FolderAccess::Read)))
+        if (step == ".." || !(opened = OpenFolderNamed(*at, step)))
             return;
         at = opened.get();
     }

@@ -48,10 +48,7 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
     CloseFrom(shared);
     Folder* folder = openChain_.empty() ? rootFolder_ : openChain_.back().get();
     for (std::size_t i = shared; i < steps.size(); ++i) {
-        DirEntry entry;
-        if (!folder->Lookup(steps[i], entry) || entry.kind != EntryKind::Directory)
-            return nullptr;
-        std::unique_ptr<Folder> next = folder->OpenSubfolder(entry, FolderAccess::Read);
+        std::unique_ptr<Folder> next = OpenFolderNamed(*folder, steps[i]);
         if (!next)
             return nullptr;
         folder = next.get();
