@@ -196,7 +196,8 @@ void CResourceCleaner::Run()
         DeleteUnreferenced();
     if (currentManifestRead && !staleResources.empty())
         PurgeStaleResources();
-    petsocRoot_.reset();
+    petsocRoot_.reset();  // a later pass opens it again
+    petsocTried_ = false;
 }
 
 // Reached from the open "common/petsoc" step by step, without following links.
