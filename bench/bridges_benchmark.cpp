@@ -29,7 +29,6 @@ PetInfo Pet(std::uint64_t petId)
 struct Fixture {
     Fixture()
     {
-        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
         host.titleSystem.titles[7] = {"Star", "#FFD700"};
         for (std::uint64_t id = 1; id <= 100; ++id)
             host.pets[id] = Pet(id);
@@ -82,10 +81,10 @@ void TextProperty(tinyxml2::XMLPrinter& printer, const char* id, const char* tex
 // The same document, the same host lookups, with XMLPrinter; properties in byte order.
 void FlashRequestWithXMLPrinter(benchmark::State& state)
 {
-    Started();
+    Fixture& fixture = Started();
     PetInfo pet = Pet(433791706897ULL);
-    auto& titles = lumarin::CachedHostInterface<IKivPetTitleSystem>();
-    auto& phases = lumarin::CachedHostInterface<IPhasesLogic>();
+    IKivPetTitleSystem* titles = &fixture.host.titleSystem;
+    IPhasesLogic* phases = &fixture.host.phasesLogic;
     for (auto _ : state) {
         std::string titleName, titleColor;
         titles->GetTitleName(pet.titleid, &titleName);

@@ -2,12 +2,9 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "plugin/bridges/pet_fields.h"
-#include "plugin/framework/host_call.h"
-#include "plugin/framework/host_components.h"
-
-using lumarin::FindHostInterface;
 using lumarin::MakeInvokeXML;
 
 namespace {
@@ -50,41 +47,58 @@ void SetPetProperties(IASObject& object, const lumarin::PetFields& fields)
 
 }  // namespace
 
+CLumarinFlashAPI::CLumarinFlashAPI()
+    : ownSession_(std::make_unique<lumarin::HostSession>()), session_(*ownSession_)
+{
+}
+
+CLumarinFlashAPI::CLumarinFlashAPI(lumarin::HostSession& session) : session_(session) {}
+
 BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
 {
     if (!owner)
         return 0;
     SetPlugin(owner);
-    if (IFlashAPICenter* center = FindHostInterface<IFlashAPICenter>(*this)) {
+    if (IFlashAPICenter* center = Find<IFlashAPICenter>()) {
         center_ = center;
         callerFilter_ = 0;
         RegisterMethod(kGetPetInfo, &CLumarinFlashAPI::HandleGetPetInfo);
-        RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
+        if (session_.IsOpen())
+            RegisterMethod(kGetPetInfoList, &CLumarinFlashAPI::HandleGetPetInfoList);
     }
-    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+    if (ILumarin* service = Find<ILumarin>()) {
+        service_ = service;
         service->AddListener(this);
+    }
     return 1;
 }
 
 void CLumarinFlashAPI::Uninit()
 {
-    if (FindHostInterface<IFlashAPICenter>(*this)) {
-        UnregisterMethod(kGetPetInfo);
-        UnregisterMethod(kGetPetInfoList);
-    }
-    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+    // A nested Uninit (the host uninitialising from inside one of these calls) finds
+    // nothing left to undo.
+    UnregisterMethod(kGetPetInfo);
+    UnregisterMethod(kGetPetInfoList);
+    center_ = nullptr;
+    if (ILumarin* service = std::exchange(service_, nullptr))
         service->RemoveListener(this);
+}
+
+void CLumarinFlashAPI::ForgetService(const ILumarin* service)
+{
+    if (service_ == service)
+        service_ = nullptr;
 }
 
 void CLumarinFlashAPI::HandleGetPetInfo(std::uint32_t, IFlashCallRecord* call)
 {
-    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+    if (ILumarin* service = Find<ILumarin>())
         service->RequestPetInfo(static_cast<std::uint64_t>(call->GetInt64Arg(0)));
 }
 
 void CLumarinFlashAPI::HandleGetPetInfoList(std::uint32_t, IFlashCallRecord* call)
 {
-    ILumarin* service = FindHostInterface<ILumarin>(*this);
+    ILumarin* service = Find<ILumarin>();
     if (!service)
         return;
     PetIdList ids{};
@@ -98,16 +112,8 @@ void CLumarinFlashAPI::FillPetInfoObject(IASObject& object, const PetInfo* recor
     if (!record)
         return;
     lumarin::PetFields fields(*record);
-    AskHost(fields);
+    lumarin::AskHostFields(fields, session_, *this, lumarin::HostFieldOrder::PetClassFirst);
     SetPetProperties(object, fields);
-}
-
-void CLumarinFlashAPI::AskHost(lumarin::PetFields& fields)
-{
-    if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
-        fields.AskPetClass(*phases);
-    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this))
-        fields.AskTitle(*titles);
 }
 
 std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
@@ -115,36 +121,41 @@ std::string CLumarinFlashAPI::SuccessRequest(const PetInfo& record)
     // Every host call is made before the pet object is touched: one that delivers another
     // result meanwhile fills and sends its own before this one is filled.
     lumarin::PetFields fields(record);
-    AskHost(fields);
+    lumarin::AskHostFields(fields, session_, *this, lumarin::HostFieldOrder::PetClassFirst);
     petObject_.Clear();
     SetPetProperties(petObject_, fields);
     return MakeInvokeXML("Lumarin_GetPetInfoCallBackSuc", petObject_);
 }
 
-void CLumarinFlashAPI::Send(IFlashAPICenter& center, std::string request)
+bool CLumarinFlashAPI::Send(std::string request)
 {
+    IFlashAPICenter* center = Find<IFlashAPICenter>();
+    if (!center)
+        return false;
     FlashCallData call;
     call.request = std::move(request);
-    center.CallFlash(call.request.c_str(), call.response, &call.capacity);
+    center->CallFlash(call.request.c_str(), call.response, &call.capacity);
+    return true;
 }
 
 void CLumarinFlashAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
-    lumarin::RunHostCall([&] { Deliver(success, list); });
+    session_.Call([&] { Deliver(success, list); });
 }
 
 void CLumarinFlashAPI::Deliver(std::int32_t success, PetInfoList* list)
 {
-    IFlashAPICenter* center = FindHostInterface<IFlashAPICenter>(*this);
-    if (!center)
+    if (!Find<IFlashAPICenter>())
         return;
     if (!success) {
-        Send(*center, MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
+        Send(MakeInvokeXML("Lumarin_GetPetInfoCallBackFail", ""));
         return;
     }
     if (!list)
         return;
     const PetInfo* record = list->records;
-    for (std::uint16_t i = 0; i < list->count; ++i, ++record)
-        Send(*center, SuccessRequest(*record));
+    for (std::uint16_t i = 0; i < list->count; ++i, ++record) {
+        if (!Send(SuccessRequest(*record)))
+            return;  // uninitialised meanwhile
+    }
 }

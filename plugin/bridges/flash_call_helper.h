@@ -1,5 +1,6 @@
 // TFlashAPICenterCallHelper: the Flash centre's callback interface for a class T that
-// registers member functions by method name. Calls from movies are routed by exact name.
+// registers member functions by method name. Calls from movies are routed by exact name,
+// each run as a call of T's plug-in instance (T::Session()).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 
 #include <lumarin/host_interfaces.h>
 
-#include "plugin/framework/host_call.h"
 
 template <class T>
 class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {
@@ -31,7 +31,8 @@ public:
     BOOL32 Dispatch(std::uint32_t caller, IFlashCallRecord* call, BOOL32* handled) override
     {
         BOOL32 routed = 0;
-        lumarin::RunHostCall([&] { routed = Route(caller, call, handled); });
+        static_cast<T*>(this)->Session().Call(
+            [&] { routed = Route(caller, call, handled); });
         return routed;
     }
 

@@ -10,14 +10,12 @@
 #include <utility>
 
 #include "plugin/bridges/decimal_text.h"
+#include "plugin/bridges/page_pet_id.h"
 #include "plugin/bridges/pet_fields.h"
-#include "plugin/framework/host_call.h"
-#include "plugin/framework/host_components.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/text_conversion.h"
 
 using lumarin::DecimalText;
-using lumarin::FindHostInterface;
 
 namespace {
 
@@ -133,28 +131,47 @@ using OwnedBstr = std::unique_ptr<OLECHAR, FreeBstr>;
 
 }  // namespace
 
+CLumarinJSAPI::CLumarinJSAPI()
+    : ownSession_(std::make_unique<lumarin::HostSession>()), session_(*ownSession_)
+{
+}
+
+CLumarinJSAPI::CLumarinJSAPI(lumarin::HostSession& session) : session_(session) {}
+
 BOOL32 CLumarinJSAPI::Init(IPlugin* owner)
 {
     if (!owner)
         return 0;
     SetPlugin(owner);
-    if (IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this)) {
+    if (IBrowserAPICenter* center = Find<IBrowserAPICenter>()) {
+        center_ = center;
         center->RegisterPageMethod(kGetPetInfo, this);
-        center->RegisterPageMethod(kGetPetInfoList, this);
+        if (session_.IsOpen())
+            center->RegisterPageMethod(kGetPetInfoList, this);
     }
-    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+    if (ILumarin* service = Find<ILumarin>()) {
+        service_ = service;
         service->AddListener(this);
+    }
     return 1;
 }
 
 void CLumarinJSAPI::Uninit()
 {
-    if (IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this)) {
+    // Forgotten first: a nested Uninit (the host uninitialising from inside one of these
+    // calls) finds nothing left to undo.
+    if (IBrowserAPICenter* center = std::exchange(center_, nullptr)) {
         center->UnregisterPageMethod(kGetPetInfo, this);
         center->UnregisterPageMethod(kGetPetInfoList, this);
     }
-    if (ILumarin* service = FindHostInterface<ILumarin>(*this))
+    if (ILumarin* service = std::exchange(service_, nullptr))
         service->RemoveListener(this);
+}
+
+void CLumarinJSAPI::ForgetService(const ILumarin* service)
+{
+    if (service_ == service)
+        service_ = nullptr;
 }
 
 void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
@@ -164,7 +181,7 @@ void CLumarinJSAPI::OnBrowserCall(std::uint32_t context, const char* method,
         return;
     if (!std::strstr(method, "Lumarin_"))
         return;
-    lumarin::RunHostCall([&] { Route(method, arguments, handled); });
+    session_.Call([&] { Route(method, arguments, handled); });
 }
 
 void CLumarinJSAPI::Route(const char* method, tagDISPPARAMS* arguments, BOOL32* handled)
@@ -184,16 +201,20 @@ void CLumarinJSAPI::Route(const char* method, tagDISPPARAMS* arguments, BOOL32* 
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfo(tagDISPPARAMS* arguments)
 {
-    ILumarin* service = FindHostInterface<ILumarin>(*this);
-    if (service && arguments->rgvarg && arguments->cArgs >= 1)
-        // The 64 bits are read whatever `vt` says: a page passes the id as a 64-bit number.
-        service->RequestPetInfo(static_cast<std::uint64_t>(arguments->rgvarg[0].llVal));
+    ILumarin* service = Find<ILumarin>();
+    if (!service || !arguments->rgvarg || arguments->cArgs < 1)
+        return 1;
+    // A value that is no id asks nothing, and the call counts as not acted on.
+    const std::optional<std::uint64_t> petId = lumarin::PagePetId(arguments->rgvarg[0]);
+    if (!petId)
+        return 0;
+    service->RequestPetInfo(*petId);
     return 1;
 }
 
 BOOL32 CLumarinJSAPI::HandleGetPetInfoList(tagDISPPARAMS* arguments)
 {
-    ILumarin* service = FindHostInterface<ILumarin>(*this);
+    ILumarin* service = Find<ILumarin>();
     if (!service)
         return 1;
     PetIdList ids{};
@@ -214,10 +235,7 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
     if (!record)
         return WideText();
     lumarin::PetFields fields(*record);
-    if (IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(*this))
-        fields.AskTitle(*titles);
-    if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(*this))
-        fields.AskPetClass(*phases);
+    lumarin::AskHostFields(fields, session_, *this, lumarin::HostFieldOrder::TitleFirst);
 
     // A code page gives at most one unit per byte, and escaping at most six units per unit;
     // the avatar text ("-1.7#") is never escaped. Titles come from the host at any length:
@@ -238,29 +256,31 @@ WideText CLumarinJSAPI::FormatPetInfoScript(const PetInfo* record)
     return text.Finish();
 }
 
-void CLumarinJSAPI::CallPage(IBrowserAPICenter& center, const char* function,
-                             tagDISPPARAMS* arguments)
+bool CLumarinJSAPI::CallPage(const char* function, tagDISPPARAMS* arguments)
 {
+    IBrowserAPICenter* center = Find<IBrowserAPICenter>();
+    if (!center)
+        return false;
     VARIANT result;
     VariantInit(&result);
     std::uint32_t argumentError = 0xFFFFFFFFu;
-    center.CallPage(function, arguments, &result, &argumentError);
+    center->CallPage(function, arguments, &result, &argumentError);
     VariantClear(&result);
+    return true;
 }
 
 void CLumarinJSAPI::OnPetInfoResult(std::int32_t success, PetInfoList* list)
 {
-    lumarin::RunHostCall([&] { Deliver(success, list); });
+    session_.Call([&] { Deliver(success, list); });
 }
 
 void CLumarinJSAPI::Deliver(std::int32_t success, PetInfoList* list)
 {
-    IBrowserAPICenter* center = FindHostInterface<IBrowserAPICenter>(*this);
-    if (!center)
+    if (!Find<IBrowserAPICenter>())
         return;
     if (!success) {
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        CallPage(*center, "Lumarin_GetPetInfoCallBackFail", &none);
+        CallPage("Lumarin_GetPetInfoCallBackFail", &none);
         return;
     }
     if (!list)
@@ -280,6 +300,7 @@ void CLumarinJSAPI::Deliver(std::int32_t success, PetInfoList* list)
         argument.vt = VT_BSTR;
         argument.bstrVal = text.get();
         DISPPARAMS one = {&argument, nullptr, 1, 0};
-        CallPage(*center, "Lumarin_GetPetInfoCallBackSuc", &one);
+        if (!CallPage("Lumarin_GetPetInfoCallBackSuc", &one))
+            return;  // uninitialised meanwhile
     }
 }

@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string>
 
+#include "plugin/framework/host_components.h"
 #include "plugin/platform/platform.h"
 
 namespace lumarin {
@@ -73,10 +75,47 @@ void PetFields::AskPetClass(IPhasesLogic& phases)
     petClass = phases.GetPetClass(TypeCode(record.petid), record.petLevel);
 }
 
-void PetFields::AskTitle(IKivPetTitleSystem& titles)
+namespace {
+void CutAtNul(std::string& text)
+{
+    text.resize(std::strlen(text.c_str()));
+}
+}  // namespace
+
+void PetFields::AskTitleName(IKivPetTitleSystem& titles)
 {
     titles.GetTitleName(record.titleid, &titleName);
+    CutAtNul(titleName);
+}
+
+void PetFields::AskTitleColor(IKivPetTitleSystem& titles)
+{
     titles.GetTitleColor(record.titleid, &titleColor);
+    CutAtNul(titleColor);
+}
+
+void AskHostFields(PetFields& fields, HostSession& session, TInterfaceHelper& helper,
+                   HostFieldOrder order)
+{
+    auto askPetClass = [&] {
+        if (IPhasesLogic* phases = FindHostInterface<IPhasesLogic>(session, helper))
+            fields.AskPetClass(*phases);
+    };
+    auto askTitle = [&] {
+        IKivPetTitleSystem* titles = FindHostInterface<IKivPetTitleSystem>(session, helper);
+        if (!titles)
+            return;
+        fields.AskTitleName(*titles);
+        if (session.IsOpen())
+            fields.AskTitleColor(*titles);
+    };
+    if (order == HostFieldOrder::PetClassFirst) {
+        askPetClass();
+        askTitle();
+    } else {
+        askTitle();
+        askPetClass();
+    }
 }
 
 void ParsePetIdList(const char* text, PetIdList& list)

@@ -10,6 +10,8 @@
 #include <lumarin/host_interfaces.h>
 #include <lumarin/lumarin.h>
 
+#include "plugin/framework/host_session.h"
+
 namespace lumarin {
 
 // Bits 32 to 47 of a pet id.
@@ -57,8 +59,8 @@ std::size_t WriteAvatarData(const PetInfo& record, char (&out)[kAvatarDataCapaci
 std::string FormatAvatarData(const PetInfo& record);
 
 // The fields both bridges show for one record, derived once. Two come from host
-// components, asked by each bridge in its own order: the pet class (AskPetClass) and the
-// title's name and colour (AskTitle).
+// components, asked by each bridge in its own order (AskHostFields): the pet class and the
+// title's name and colour. A text from the host ends at its first NUL, for both bridges.
 struct PetFields {
     // `pet` is read while the fields are used: it must outlive them.
     explicit PetFields(const PetInfo& pet);
@@ -66,8 +68,9 @@ struct PetFields {
 
     // GetPetClass of the pet's type code and level.
     void AskPetClass(IPhasesLogic& phases);
-    // GetTitleName, then GetTitleColor, of the pet's title id.
-    void AskTitle(IKivPetTitleSystem& titles);
+    // GetTitleName, and GetTitleColor, of the pet's title id.
+    void AskTitleName(IKivPetTitleSystem& titles);
+    void AskTitleColor(IKivPetTitleSystem& titles);
 
     const PetInfo& record;
     std::optional<std::int32_t> petClass;  // none while the phase logic is not asked
@@ -77,6 +80,16 @@ struct PetFields {
     char avatarData[kAvatarDataCapacity];
     std::size_t avatarDataSize;
 };
+
+// The order in which a bridge asks the host: the pet class, then the title's name and
+// colour (the movie's), or the title first (the page's).
+enum class HostFieldOrder { PetClassFirst, TitleFirst };
+
+// Asks the host for the fields of `fields` that come from it, found from `helper`, in
+// `order`. A host call may uninitialise the plug-in: each call is made only while
+// `session` is still open.
+void AskHostFields(PetFields& fields, HostSession& session, TInterfaceHelper& helper,
+                   HostFieldOrder order);
 
 // Calls `visit(name, value)` for each field of `fields` in the order the bridges show them,
 // until one call gives false; true when every call does. A name is a string literal; a

@@ -35,8 +35,14 @@ public:
     template <class A, class B>
     void FireEvent(A first, B second)
     {
+        FireEvent(first, second, [] { return true; });
+    }
+    // The same, stopping before any further call once `keepGoing()` answers false.
+    template <class A, class B, class KeepGoing>
+    void FireEvent(A first, B second, KeepGoing&& keepGoing)
+    {
         std::vector<Entry> snapshot(entries_.begin(), entries_.end());
-        while (!snapshot.empty()) {
+        while (!snapshot.empty() && keepGoing()) {
             Entry entry = snapshot.back();
             snapshot.pop_back();
             if (entry.kind == 1 && IsListening(entry.listener))

@@ -9,6 +9,7 @@
 #include <lumarin/lumarin.h>
 
 #include "plugin/framework/host_lookup.h"
+#include "plugin/framework/host_session.h"
 
 namespace lumarin {
 
@@ -45,44 +46,27 @@ struct HostComponent<IOnlineRootProtocol> {
     static constexpr char kId[] = "onlinemanager", kInterface[] = "IOnlineRootProtocol";
 };
 
-// The module-wide caches, one per cached component, shared by the plug-in and both script
-// bridges, and by plug-in instances alive at the same time. An entry lives until the
-// instance that filled it is uninitialised (DropHostInterfaces): host components never
-// outlive their host, and a later instance, perhaps under another host, looks them up
-// again.
-using HostInterfaceCache =
-    std::tuple<CachedInterface<IFlashAPICenter>, CachedInterface<IBrowserAPICenter>,
-               CachedInterface<IPhasesLogic>, CachedInterface<IKivPetTitleSystem>,
-               CachedInterface<IMainLogicPluginLoader>, CachedInterface<ILumarin>>;
-
-HostInterfaceCache& HostInterfaces();
-
-// Empties every entry that `instance` filled.
-void DropHostInterfaces(const void* instance);
-
-// The cache entry of `Interface`.
+// `Interface` of its component as found from `helper`, cached in `session`'s cache as
+// GetHostInterface caches; null when not found or when the session is closed. Callers hold
+// the pointer for the calls they make with it: a host call may uninitialise the plug-in
+// and so empty the cache.
 template <class Interface>
-CachedInterface<Interface>& CachedHostInterface()
+Interface* FindHostInterface(HostSession& session, TInterfaceHelper& helper)
 {
-    return std::get<CachedInterface<Interface>>(HostInterfaces());
-}
-
-// `Interface` of its component as found from `helper`, cached as GetHostInterface caches;
-// null when not found. Callers hold the pointer for the calls they make with it: a host
-// call may uninitialise the plug-in and so empty the cache.
-template <class Interface>
-Interface* FindHostInterface(TInterfaceHelper& helper)
-{
+    if (!session.IsOpen())
+        return nullptr;
     using Component = HostComponent<Interface>;
-    CachedInterface<Interface>& slot = CachedHostInterface<Interface>();
+    auto& slot = std::get<CachedInterface<Interface>>(session.Cache());
     return GetHostInterface(helper, Component::kId, Component::kInterface, slot) ? slot.pointer
                                                                                  : nullptr;
 }
 
 // The same, asked of the host each time, never cached.
 template <class Interface>
-Interface* LookUpHostComponent(TInterfaceHelper& helper)
+Interface* LookUpHostComponent(HostSession& session, TInterfaceHelper& helper)
 {
+    if (!session.IsOpen())
+        return nullptr;
     using Component = HostComponent<Interface>;
     return static_cast<Interface*>(
         LookUpHostInterface(helper, Component::kId, Component::kInterface));

@@ -39,7 +39,10 @@ IPlugin* TInterfaceHelper::QueryComponent(const char* componentId, IPlugin* star
     IPlugin* plugin = start ? start : plugin_;
     // Without a start, the only candidate is this object itself, when it is a plug-in.
     IPlugin* last = plugin ? nullptr : dynamic_cast<IPlugin*>(this);
+    int steps = 0;
     for (; plugin; plugin = plugin->GetParent()) {
+        if (++steps > lumarin::kMaxParentChain)
+            return nullptr;
         IComponentContainer* container = nullptr;
         IPlugin* component = nullptr;
         if (plugin->GetComponentContainer(&container) && container &&

@@ -4,6 +4,12 @@
 
 #include <lumarin/object.h>
 
+namespace lumarin {
+// A longer parent chain than any host builds: a walk that has not reached the top by then
+// loops, and stops.
+constexpr int kMaxParentChain = 256;
+}  // namespace lumarin
+
 class TInterfaceHelper {
 public:
     virtual ~TInterfaceHelper();
@@ -14,7 +20,8 @@ public:
     virtual void SetPlugin(IPlugin* plugin);
     virtual IPlugin* GetPlugin();
     // The component registered as `componentId` nearest to `start` (or to the stored
-    // plug-in); failing that, the topmost plug-in when its name is `componentId`; else null.
+    // plug-in); failing that, the topmost plug-in when its name is `componentId`; else null,
+    // also when the parent chain loops.
     virtual IPlugin* QueryComponent(const char* componentId, IPlugin* start);
     virtual IPlugin* GetComponent(const char* componentId, IPlugin* start);
 

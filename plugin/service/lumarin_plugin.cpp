@@ -1,6 +1,8 @@
 #include "plugin/service/lumarin_plugin.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "plugin/framework/host_call.h"
 #include "plugin/framework/host_components.h"
@@ -9,23 +11,47 @@ using lumarin::FindHostInterface;
 
 namespace {
 constexpr char kProtocolModule[] = "Quorlink.dll";
+
+// Every instance of the library alive now, so that one going away can untie the others.
+std::vector<CLumarinPlugin*>& LiveInstances()
+{
+    static std::vector<CLumarinPlugin*> instances;
+    return instances;
+}
 }  // namespace
 
 CLumarinPlugin::CLumarinPlugin()
 {
     LoadLogSwitches();
     logPrefix_ = "CLumarinPlugin::";
+    LiveInstances().push_back(this);
 }
 
 CLumarinPlugin::~CLumarinPlugin()
 {
-    // The module-wide "ILumarin" may be this object: a plug-in created later in the same
-    // load must not reach a destroyed one through it. What this object's lookups filled goes
-    // too, should the host destroy it without Uninitialize.
-    lumarin::CachedInterface<ILumarin>& service = lumarin::CachedHostInterface<ILumarin>();
-    if (service.pointer == static_cast<ILumarin*>(this))
-        service = {};
-    lumarin::DropHostInterfaces(static_cast<IPlugin*>(this));
+    LeaveOtherInstances();
+    // What this object's lookups cached goes, should the host destroy it without
+    // Uninitialize, and so does every cached "ILumarin" that is this object.
+    session_.Close(static_cast<IPlugin*>(this));
+    lumarin::ForgetServiceEverywhere(this);
+}
+
+void CLumarinPlugin::LeaveOtherInstances()
+{
+    std::vector<CLumarinPlugin*>& live = LiveInstances();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    for (CLumarinPlugin* other : live) {
+        other->RemoveEventListener(static_cast<ILumarinEvent*>(&flashApi_));
+        other->RemoveEventListener(static_cast<ILumarinEvent*>(&jsApi_));
+        other->flashApi_.ForgetService(this);
+        other->jsApi_.ForgetService(this);
+    }
+}
+
+void CLumarinPlugin::Destroy()
+{
+    if (session_.DestroyNowOrLater())
+        delete this;
 }
 
 BOOL32 CLumarinPlugin::PreInitialize()
@@ -38,34 +64,46 @@ BOOL32 CLumarinPlugin::Initialize(IPlugin* parent, const char* name)
 {
     // Out of memory registering the bridges or copying the name fails the start.
     BOOL32 result = 0;
-    lumarin::RunHostCall([&] { result = Start(parent, name); });
+    session_.Call([&] { result = Start(parent, name); });
     Trace("Initialize() pluginname=%s result=%d", name ? name : "(null)", result);
     return result;
 }
 
 BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
 {
-    if (!name)
+    // Started already (even when that start failed, its registrations stand): a second
+    // start would register twice and load a second protocol object.
+    if (!name || initialized_)
+        return 0;
+    // Lookups walk up from the parent: a chain that loops could never end.
+    IPlugin* top = lumarin::TopOfParentChain(parent ? parent : GetPlugin());
+    if (!top && (parent || GetPlugin()))
         return 0;
     if (parent)
         SetPlugin(parent);
     pluginName_ = name;
     petInfoCache_.Clear();
+    initialized_ = true;
+    session_.Open(top);
+    // A host call may uninitialise the plug-in; every step after one checks.
     flashApi_.Init(this);
-    jsApi_.Init(this);
+    if (session_.IsOpen())
+        jsApi_.Init(this);
+    return session_.IsOpen() ? StartService() : 0;
+}
 
+BOOL32 CLumarinPlugin::StartService()
+{
     // Looked up at every start, never cached.
-    if (auto* onlineRoot = lumarin::LookUpHostComponent<IOnlineRootProtocol>(*this))
+    if (auto* onlineRoot = lumarin::LookUpHostComponent<IOnlineRootProtocol>(session_, *this))
         onlineRoot_ = onlineRoot;
 
     bool loaded = false;
-    if (objectLoader_) {
+    if (objectLoader_ && session_.IsOpen()) {
         IObject* object = objectLoader_->LoadObject(this, kProtocolModule,
                                                     kPetZoneShowInfoProtocolClassId);
-        if (object) {
-            // A protocol object from an earlier Initialize goes back to the host first.
-            if (protocol_ && protocol_ != object)
-                objectLoader_->ReleaseObject(protocol_, 1);
+        // Uninitialised meanwhile: the host may not be called to take it back.
+        if (object && session_.IsOpen()) {
             protocol_ = static_cast<IPetZoneShowInfoProtocol*>(object);
             loaded = true;
         }
@@ -73,27 +111,38 @@ BOOL32 CLumarinPlugin::Start(IPlugin* parent, const char* name)
     if (protocol_)
         protocol_->Bind(onlineRoot_, this, 1);
     IMainLogicPluginLoader* loader =
-        loaded ? FindHostInterface<IMainLogicPluginLoader>(*this) : nullptr;
+        loaded ? FindHostInterface<IMainLogicPluginLoader>(session_, *this) : nullptr;
     if (!loader)
         return 0;
+    registeredWith_ = loader;
     loader->RegisterPlugin(this);
     return 1;
 }
 
 void CLumarinPlugin::Uninitialize()
 {
-    if (IMainLogicPluginLoader* loader = FindHostInterface<IMainLogicPluginLoader>(*this))
-        loader->UnregisterPlugin(this);
-    container_ = nullptr;
-    flashApi_.Uninit();
-    jsApi_.Uninit();
-    IPetZoneShowInfoProtocol* protocol = protocol_;
-    protocol_ = nullptr;
-    if (protocol && objectLoader_)
-        objectLoader_->ReleaseObject(protocol, 1);
-    // The host's components may go once this returns: what this instance's lookups (its
-    // own and its bridges') cached is forgotten, after the bridges' Uninit used it.
-    lumarin::DropHostInterfaces(static_cast<IPlugin*>(this));
+    session_.Call([&] {
+        // Undone with the loader it was registered with; never registered, with the one a
+        // lookup finds.
+        IMainLogicPluginLoader* loader = registeredWith_;
+        registeredWith_ = nullptr;
+        if (!loader)
+            loader = FindHostInterface<IMainLogicPluginLoader>(session_, *this);
+        if (loader)
+            loader->UnregisterPlugin(this);
+        container_ = nullptr;
+        flashApi_.Uninit();
+        jsApi_.Uninit();
+        IPetZoneShowInfoProtocol* protocol = protocol_;
+        protocol_ = nullptr;
+        if (protocol && objectLoader_ && session_.IsOpen())
+            objectLoader_->ReleaseObject(protocol, 1);
+        // The host's components may go once this returns: no further call reaches them,
+        // and what this instance's lookups (its own and its bridges') cached is forgotten,
+        // after the bridges' Uninit used it.
+        initialized_ = false;
+        session_.Close(static_cast<IPlugin*>(this));
+    });
 }
 
 BOOL32 CLumarinPlugin::GetInterface(const char* name, void** out)
@@ -108,10 +157,12 @@ void CLumarinPlugin::RequestPetInfo(std::uint64_t petId)
 {
     if (petId == 0 || !protocol_)
         return;
-    PetIdList ids;  // only the count and the first id are set
-    ids.count = 1;
-    ids.ids[0] = petId;
-    protocol_->Request(&ids);
+    session_.Call([&] {
+        PetIdList ids;  // only the count and the first id are set
+        ids.count = 1;
+        ids.ids[0] = petId;
+        protocol_->Request(&ids);
+    });
 }
 
 void CLumarinPlugin::RequestPetInfoList(PetIdList* ids)
@@ -119,7 +170,7 @@ void CLumarinPlugin::RequestPetInfoList(PetIdList* ids)
     // A count beyond the block's 100 ids would make the protocol layer read past it.
     if (!ids || ids->count == 0 || ids->count > kMaxPetIds || !protocol_)
         return;
-    protocol_->Request(ids);
+    session_.Call([&] { protocol_->Request(ids); });
 }
 
 std::int32_t CLumarinPlugin::GetCachedPetInfo(std::uint64_t petId, PetInfo* out)
@@ -149,15 +200,17 @@ void CLumarinPlugin::OnResult(void* sender, PetInfoList* list)
     if (!sender || sender != static_cast<void*>(protocol_) || !list)
         return;
     // Out of memory, the records stored so far stay.
-    lumarin::RunHostCall([&] {
+    session_.Call([&] {
         petInfoCache_.Store(*list);
-        FireEvent(1, list);
+        FireEvent(1, list, [this] { return session_.IsOpen(); });
     });
 }
 
 void CLumarinPlugin::OnError(void* sender, std::uint32_t detail)
 {
-    if (!sender || detail == 0)
+    if (!sender || detail == 0 || !session_.IsOpen())
         return;
-    lumarin::RunHostCall([&] { FireEvent(0, static_cast<PetInfoList*>(nullptr)); });
+    session_.Call([&] {
+        FireEvent(0, static_cast<PetInfoList*>(nullptr), [this] { return session_.IsOpen(); });
+    });
 }

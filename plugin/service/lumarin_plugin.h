@@ -11,6 +11,7 @@
 #include "plugin/bridges/flash_api.h"
 #include "plugin/bridges/js_api.h"
 #include "plugin/framework/event_producer.h"
+#include "plugin/framework/host_session.h"
 #include "plugin/framework/plugin_impl.h"
 #include "plugin/log/log_help.h"
 #include "plugin/service/pet_info_cache.h"
@@ -29,6 +30,9 @@ public:
 
     // --- IPlugin ---
     void Uninitialize() override;
+    // Frees the object, or, when called from inside one of its own calls, marks it so that
+    // it is freed when the outermost call returns.
+    void Destroy() override;
     BOOL32 PreInitialize() override;
     BOOL32 Initialize(IPlugin* parent, const char* name) override;
     BOOL32 GetInterface(const char* name, void** out) override;
@@ -41,6 +45,9 @@ public:
     void AddListener(ILumarinEvent* listener) override;
     void RemoveListener(ILumarinEvent* listener) override;
 
+    // What this instance shares with its bridges while a host uses it.
+    lumarin::HostSession& Session() { return session_; }
+
     // --- the protocol layer's event sink ---
     void OnResult(void* sender, PetInfoList* list) override;
     void OnError(void* sender, std::uint32_t detail) override;
@@ -48,10 +55,19 @@ public:
 private:
     // Initialize's steps, without its trace line.
     BOOL32 Start(IPlugin* parent, const char* name);
+    // Start's steps after the bridges: the protocol object and the main logic.
+    BOOL32 StartService();
+    // Drops every tie between this instance and the other live ones: neither calls the
+    // other after this one is gone.
+    void LeaveOtherInstances();
 
+    // First member: the bridges use it from their construction to their destruction.
+    lumarin::HostSession session_{*this};
+    bool initialized_ = false;  // from Initialize's steps to Uninitialize
+    IMainLogicPluginLoader* registeredWith_ = nullptr;  // the host's; borrowed
     IPetZoneShowInfoProtocol* protocol_ = nullptr;  // released through the object loader
     PetInfoCache petInfoCache_;
     IOnlineRootProtocol* onlineRoot_ = nullptr;     // the host's; borrowed
-    CLumarinFlashAPI flashApi_;
-    CLumarinJSAPI jsApi_;
+    CLumarinFlashAPI flashApi_{session_};
+    CLumarinJSAPI jsApi_{session_};
 };

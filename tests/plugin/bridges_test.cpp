@@ -29,7 +29,6 @@ class Bridges : public ::testing::Test {
 protected:
     void Start(HostOptions options = {})
     {
-        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();  // each test has its own host
         host_ = std::make_unique<SubstituteHost>(options);
         host_->pets[kExamplePetId] = ExamplePet();
         for (std::uint64_t id : {11, 22, 33})
@@ -172,7 +171,6 @@ TEST_F(Bridges, RegisteredNameIsHandledWithoutTheService)
     Start();
     // The service gone from the host: calls are handled and ask nothing.
     plugin_->Uninitialize();
-    lumarin::CachedHostInterface<ILumarin>() = {};
     host_->AttachPlugin(nullptr);
     CLumarinFlashAPI flash;
     ASSERT_EQ(1, flash.Init(&host_->root));

@@ -17,7 +17,6 @@ class Lifecycle : public testsupport::TempFolderTest {
 protected:
     void Start(HostOptions options = {}, bool answerNull = false)
     {
-        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
         host_ = std::make_unique<SubstituteHost>(options);
         host_->objectLoader.answerNull = answerNull;
         plugin_ = new CLumarinPlugin;
@@ -53,12 +52,13 @@ TEST_F(Lifecycle, FailedStartKeepsRegistrationsAndShutdownUndoesThem)
     EXPECT_EQ(2u, host_->flashEngine.handlers.size());
     EXPECT_EQ(2u, host_->browserEngine.handlers.size());
     EXPECT_TRUE(host_->mainLogicLoader.registered.empty());
-    EXPECT_NE(nullptr, lumarin::CachedHostInterface<IFlashAPICenter>().pointer);
+    ASSERT_TRUE(plugin_->Session().IsOpen());
+    EXPECT_NE(nullptr,
+              std::get<lumarin::CachedInterface<IFlashAPICenter>>(plugin_->Session().Cache()).pointer);
 
     plugin_->Uninitialize();
     // Nothing it looked up outlives it: a later instance may run under another host.
-    std::apply([](const auto&... slot) { EXPECT_TRUE((... && !slot.pointer)); },
-               lumarin::HostInterfaces());
+    EXPECT_FALSE(plugin_->Session().IsOpen());
     EXPECT_TRUE(host_->flashEngine.handlers.empty());
     EXPECT_TRUE(host_->browserEngine.handlers.empty());
     EXPECT_EQ(std::vector<IPlugin*>{plugin_}, host_->mainLogicLoader.unregistered);

@@ -72,7 +72,6 @@ TEST(CreateObject, AnswersNullWhenMemoryRunsOut)
 
 TEST(OutOfMemory, BridgeCallsEndQuietly)
 {
-    lumarin::HostInterfaces() = lumarin::HostInterfaceCache();
     simhost::SubstituteHost host;
     host.AttachPlugin(new CLumarinPlugin);
     ASSERT_EQ(1, host.StartPlugin());

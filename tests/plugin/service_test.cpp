@@ -23,7 +23,6 @@ class Service : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        lumarin::HostInterfaces() = lumarin::HostInterfaceCache();  // each test has its own host
         host_.pets[kPip] = PatternedPet(kPip, 1);
         host_.pets[kRex] = PatternedPet(kRex, 50);
         host_.pets[0] = PatternedPet(0, 90);
@@ -139,20 +138,22 @@ TEST_F(Service, InitializeEmptiesTheCache)
     ASSERT_TRUE(Cached(kPip));
     EXPECT_EQ(0, plugin_->Initialize(nullptr, nullptr));  // no name: nothing changes
     EXPECT_TRUE(Cached(kPip));
+    plugin_->Uninitialize();
     EXPECT_EQ(1, plugin_->Initialize(nullptr, "lumarin"));
     EXPECT_FALSE(Cached(kPip));
 }
 
-TEST_F(Service, SecondInitializeReleasesTheFirstProtocolObject)
+TEST_F(Service, SecondInitializeChangesNothing)
 {
-    ASSERT_EQ(1, plugin_->Initialize(nullptr, "lumarin"));
-    simhost::PetProtocol* second = host_.objectLoader.Current();
-    ASSERT_NE(second, protocol_);
-    ASSERT_EQ(1u, host_.objectLoader.releases.size());
-    EXPECT_EQ(static_cast<IObject*>(protocol_), host_.objectLoader.releases[0].first);
-    plugin_->RequestPetInfo(kPip);  // goes to the new one
-    EXPECT_TRUE(protocol_->requests.empty());
-    EXPECT_EQ(1u, second->requests.size());
+    Fetch({kPip});
+    EXPECT_EQ(0, plugin_->Initialize(nullptr, "other"));
+    EXPECT_TRUE(Cached(kPip));
+    EXPECT_STREQ("lumarin", plugin_->GetPluginName());
+    EXPECT_EQ(protocol_, host_.objectLoader.Current());  // no second protocol object
+    EXPECT_EQ(1u, host_.mainLogicLoader.registered.size());
+    EXPECT_EQ(2u, host_.flashEngine.handlers.size());
+    plugin_->RequestPetInfo(kRex);  // still goes to the first one
+    EXPECT_EQ(2u, protocol_->requests.size());
 }
 
 TEST_F(Service, RequestBlocksAsTheProtocolObjectReceivesThem)

@@ -13,7 +13,10 @@ using UINT = unsigned int;
 using HRESULT = std::int32_t;
 using LONGLONG = std::int64_t;
 
-enum : VARTYPE { VT_EMPTY = 0, VT_I4 = 3, VT_BSTR = 8, VT_I8 = 20 };
+enum : VARTYPE {
+    VT_EMPTY = 0, VT_I2 = 2, VT_I4 = 3, VT_R4 = 4, VT_R8 = 5, VT_BSTR = 8, VT_I1 = 16,
+    VT_UI1 = 17, VT_UI2 = 18, VT_UI4 = 19, VT_I8 = 20, VT_UI8 = 21, VT_INT = 22, VT_UINT = 23
+};
 constexpr HRESULT S_OK = 0;
 
 struct tagVARIANT {
@@ -23,7 +26,16 @@ struct tagVARIANT {
     std::uint16_t wReserved3;
     union {
         LONGLONG llVal;
+        std::uint64_t ullVal;
         std::int32_t lVal;
+        std::uint32_t ulVal;
+        std::int16_t iVal;
+        std::uint16_t uiVal;
+        char cVal;
+        std::uint8_t bVal;
+        int intVal;
+        unsigned int uintVal;
+        float fltVal;
         double dblVal;
         BSTR bstrVal;
     };
