@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "plugin/framework/host_components.h"
 #include "plugin/platform/automation.h"
+#include "plugin/platform/text_conversion.h"
 #include "plugin/service/lumarin_plugin.h"
 #include "sim/host/substitute_host.h"
 #include "tests/plugin/example_pet.h"
@@ -235,6 +238,82 @@ TEST_F(Bridges, TitlesAndAStartWithoutCentres)
     EXPECT_NE(text.find(std::string(3000, 'n') + "'\t\t\t   ,titlecolor:'#FFD700'}"),
               std::string::npos);
     page.Uninit();
+}
+
+TEST_F(Bridges, ATitleEndsAtItsNulForBothBridges)
+{
+    Start();
+    host_->titleSystem.titles[0] = {std::string("ab\0cd", 5), std::string("#F\0F", 4)};
+    plugin_->RequestPetInfo(kExamplePetId);
+    host_->DeliverPending();
+    ASSERT_EQ(1u, host_->flashEngine.calls.size());
+    const std::string& movie = host_->flashEngine.calls[0];
+    EXPECT_NE(movie.find("'titlecolor'><string><![CDATA[#F]]>"), std::string::npos);
+    EXPECT_NE(movie.find("'titlename'><string><![CDATA[ab]]>"), std::string::npos);
+    ASSERT_EQ(1u, host_->browserEngine.calls.size());
+    EXPECT_NE(host_->browserEngine.calls[0].argument.find("titlename:'ab'\t\t\t   ,"
+                                                          "titlecolor:'#F'}"),
+              std::string::npos);
+}
+
+// A page's id by its VARIANT type: a value that is no id asks nothing and is not handled.
+TEST_F(Bridges, PageIdsByType)
+{
+    struct Row {
+        VARTYPE type;
+        std::uint64_t bits;   // the whole 64-bit payload, garbage above the type included
+        const char* text;     // for VT_BSTR
+        std::optional<std::uint64_t> id;
+    };
+    auto real = [](double value) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    };
+    float single = 16777216.0f;
+    std::uint64_t singleBits = 0xDEADBEEF00000000ULL;
+    std::memcpy(&singleBits, &single, sizeof single);
+    const Row rows[] = {
+        {VT_I4, 0x7E0000000000000BULL, nullptr, 11},  // garbage above the 32 bits
+        {VT_UI4, 0xFFFFFFFF00000000ULL | 4000000000u, nullptr, 4000000000u},
+        {VT_I2, 0x1234000000000000ULL | 0x2A, nullptr, 42},
+        {VT_UI1, 0xFF00, nullptr, 0},  // id 0: handled, asks nothing
+        {VT_I8, 433791706897ULL, nullptr, 433791706897ULL},
+        {VT_R8, real(433791706897.0), nullptr, 433791706897ULL},
+        {VT_R4, singleBits, nullptr, 16777216u},
+        {VT_R8, real(1.5), nullptr, std::nullopt},
+        {VT_R8, real(18446744073709551616.0), nullptr, std::nullopt},
+        {VT_BSTR, 0, "433791706897", 433791706897ULL},
+        {VT_BSTR, 0, "18446744073709551615", 18446744073709551615ULL},
+        {VT_BSTR, 0, "18446744073709551616", std::nullopt},
+        {VT_BSTR, 0, "12a", std::nullopt},
+        {VT_BSTR, 0, "", std::nullopt},
+        {VT_EMPTY, 77, nullptr, std::nullopt},
+        {11 /* VT_BOOL */, 1, nullptr, std::nullopt},
+    };
+    Start();
+    IBrowserAPICenterCall* page = host_->browserEngine.handlers.begin()->second;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.type) + " " + std::to_string(row.bits));
+        simhost::PetProtocol* protocol = host_->objectLoader.Current();
+        protocol->requests.clear();
+        VARIANT argument;
+        VariantInit(&argument);
+        std::memcpy(&argument.llVal, &row.bits, sizeof row.bits);
+        argument.vt = row.type;
+        if (row.text)
+            argument.bstrVal = lumarin::Utf8ToBstr(row.text);
+        DISPPARAMS one = {&argument, nullptr, 1, 0};
+        int extra = 0;
+        BOOL32 handled = 0;
+        page->OnBrowserCall(1, "Lumarin_GetPetInfo", &one, &extra, &handled);
+        const bool asked = row.id && *row.id != 0;
+        EXPECT_EQ(asked ? std::vector<std::uint64_t>{*row.id} : std::vector<std::uint64_t>{},
+                  Requested());
+        EXPECT_EQ(row.id ? 1 : 0, handled);
+        if (row.text)
+            SysFreeString(argument.bstrVal);
+    }
 }
 
 TEST_F(Bridges, PageTextEscapesEveryValue)
