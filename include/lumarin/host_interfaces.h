@@ -37,9 +37,16 @@
 // - borrowed pointers: whatever the host hands out (components, their interfaces, the object
 //   loader, the protocol object) is borrowed, never freed by the plug-in, and must live
 //   until the Uninitialize of the plug-in instance that uses it has returned. The plug-in
-//   caches interfaces for the whole library, shared by instances alive at the same time,
-//   and forgets what an instance looked up when that instance is uninitialised: a later
-//   instance, under the same host or another, looks everything up again.
+//   caches interfaces per host: instances whose parent chains end at the same top plug-in
+//   share them, an instance without a parent has its own, and what an instance looked up
+//   is forgotten when it is uninitialised. No instance uses what another host gave.
+// - lifetime: every registration (script methods, listeners, RegisterPlugin) is undone in
+//   Uninitialize with the very object it was made with. Once Uninitialize has returned the
+//   plug-in calls no host component, even when the host called it from inside a call the
+//   plug-in made (the rest of that delivery is dropped). Destroy from inside such a call
+//   takes effect when the call returns. Initialize on a started instance (until its
+//   Uninitialize) answers 0 and changes nothing; a parent chain that loops makes it answer
+//   0; either way Uninitialize is still required before Destroy.
 // - call arguments: a call record, DISPPARAMS, an id or result block and every text handed
 //   into a call are valid during that call only; the receiver copies what it keeps.
 // - handlers: a movie or page handler (RegisterFlashMethod, RegisterPageMethod), a plug-in
@@ -125,6 +132,9 @@ protected:
 
 // --- "browserengine" ---
 
+// A page calls "Lumarin_GetPetInfo" with the id in element 0 of `arguments`: an integer
+// type, a VT_R8/VT_R4 holding a whole number, or a BSTR of decimal digits; any other value
+// asks nothing and leaves `*handled` 0.
 class IBrowserAPICenterCall {
 public:
     virtual void OnBrowserCall(std::uint32_t context, const char* method,

@@ -3,6 +3,7 @@
 // is ever spelled at a call.
 #pragma once
 
+#include <memory>
 #include <tuple>
 
 #include <lumarin/host_interfaces.h>
@@ -55,10 +56,20 @@ Interface* FindHostInterface(HostSession& session, TInterfaceHelper& helper)
 {
     if (!session.IsOpen())
         return nullptr;
+    if (Interface* cached = std::get<CachedInterface<Interface>>(session.Cache()).pointer)
+        return cached;
+    // The lookup calls the host, which may uninitialise the plug-in meanwhile: the cache is
+    // held for it, and what it finds then is neither kept nor used.
+    std::shared_ptr<HostInterfaceCache> cache = session.SharedCache();
     using Component = HostComponent<Interface>;
-    auto& slot = std::get<CachedInterface<Interface>>(session.Cache());
-    return GetHostInterface(helper, Component::kId, Component::kInterface, slot) ? slot.pointer
-                                                                                 : nullptr;
+    CachedInterface<Interface> found;
+    if (!GetHostInterface(helper, Component::kId, Component::kInterface, found) ||
+        !session.IsOpen() || session.SharedCache() != cache)
+        return nullptr;
+    auto& slot = std::get<CachedInterface<Interface>>(*cache);
+    if (!slot.pointer)
+        slot = found;
+    return slot.pointer;
 }
 
 // The same, asked of the host each time, never cached.
@@ -68,8 +79,8 @@ Interface* LookUpHostComponent(HostSession& session, TInterfaceHelper& helper)
     if (!session.IsOpen())
         return nullptr;
     using Component = HostComponent<Interface>;
-    return static_cast<Interface*>(
-        LookUpHostInterface(helper, Component::kId, Component::kInterface));
+    void* found = LookUpHostInterface(helper, Component::kId, Component::kInterface);
+    return session.IsOpen() ? static_cast<Interface*>(found) : nullptr;
 }
 
 }  // namespace lumarin

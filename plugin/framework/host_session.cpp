@@ -7,12 +7,11 @@ namespace lumarin {
 namespace {
 
 // The caches in use, by the top of their host's parent chain; an entry goes with the last
-// session that uses it. Sessions of their own are listed under their own address.
-std::map<const void*, std::weak_ptr<HostInterfaceCache>>& Caches()
-{
-    static std::map<const void*, std::weak_ptr<HostInterfaceCache>> caches;
-    return caches;
-}
+// session that uses it. Sessions of their own are listed under their own address. Made
+// with the first entry and freed with the last, so that neither unloading the library nor
+// a host's static destructors meet it destroyed or leaked.
+using CacheTable = std::map<const void*, std::weak_ptr<HostInterfaceCache>>;
+CacheTable* caches = nullptr;
 
 template <class Visit>
 void ForEachSlot(HostInterfaceCache& cache, Visit&& visit)
@@ -44,7 +43,9 @@ void DropHostInterfaces(HostInterfaceCache& cache, const void* instance)
 
 void ForgetServiceEverywhere(const ILumarin* service)
 {
-    for (auto& entry : Caches()) {
+    if (!caches)
+        return;
+    for (auto& entry : *caches) {
         if (std::shared_ptr<HostInterfaceCache> cache = entry.second.lock()) {
             CachedInterface<ILumarin>& slot = std::get<CachedInterface<ILumarin>>(*cache);
             if (slot.pointer == service)
@@ -68,7 +69,9 @@ HostSession::~HostSession()
 void HostSession::Open(IPlugin* top)
 {
     const void* key = top ? static_cast<const void*>(top) : this;
-    std::weak_ptr<HostInterfaceCache>& entry = Caches()[key];
+    if (!caches)
+        caches = new CacheTable;
+    std::weak_ptr<HostInterfaceCache>& entry = (*caches)[key];
     cache_ = entry.lock();
     if (!cache_) {
         cache_ = std::make_shared<HostInterfaceCache>();
@@ -86,11 +89,15 @@ void HostSession::Close(const void* instance)
         DropHostInterfaces(*cache_, instance);
     cache_.reset();
     // Entries no session uses any more go.
-    for (auto entry = Caches().begin(); entry != Caches().end();) {
+    for (auto entry = caches->begin(); entry != caches->end();) {
         if (entry->second.expired())
-            entry = Caches().erase(entry);
+            entry = caches->erase(entry);
         else
             ++entry;
+    }
+    if (caches->empty()) {
+        delete caches;
+        caches = nullptr;
     }
 }
 

@@ -60,6 +60,7 @@ public:
     bool IsOpen() const { return open_; }
     // The cache; only while open.
     HostInterfaceCache& Cache() { return *cache_; }
+    const std::shared_ptr<HostInterfaceCache>& SharedCache() const { return cache_; }
 
     // Marks a call of the instance as running for its lifetime.
     class Scope {

@@ -13,18 +13,18 @@ namespace {
 constexpr char kProtocolModule[] = "Quorlink.dll";
 
 // Every instance of the library alive now, so that one going away can untie the others.
-std::vector<CLumarinPlugin*>& LiveInstances()
-{
-    static std::vector<CLumarinPlugin*> instances;
-    return instances;
-}
+// Made with the first and freed with the last, so that neither unloading the library nor
+// a host's static destructors meet it destroyed or leaked.
+std::vector<CLumarinPlugin*>* liveInstances = nullptr;
 }  // namespace
 
 CLumarinPlugin::CLumarinPlugin()
 {
     LoadLogSwitches();
     logPrefix_ = "CLumarinPlugin::";
-    LiveInstances().push_back(this);
+    if (!liveInstances)
+        liveInstances = new std::vector<CLumarinPlugin*>;
+    liveInstances->push_back(this);
 }
 
 CLumarinPlugin::~CLumarinPlugin()
@@ -38,8 +38,13 @@ CLumarinPlugin::~CLumarinPlugin()
 
 void CLumarinPlugin::LeaveOtherInstances()
 {
-    std::vector<CLumarinPlugin*>& live = LiveInstances();
+    std::vector<CLumarinPlugin*>& live = *liveInstances;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (live.empty()) {
+        delete liveInstances;
+        liveInstances = nullptr;
+        return;
+    }
     for (CLumarinPlugin* other : live) {
         other->RemoveEventListener(static_cast<ILumarinEvent*>(&flashApi_));
         other->RemoveEventListener(static_cast<ILumarinEvent*>(&jsApi_));

@@ -189,7 +189,7 @@ TEST_F(Lifetime, RandomCallSequences)
         Host* host;
         bool started = false;
     };
-    for (unsigned seed = 1; seed <= 12; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);
         auto pick = [&random](std::size_t n) {
@@ -202,18 +202,23 @@ TEST_F(Lifetime, RandomCallSequences)
             return std::any_of(instances.begin(), instances.end(),
                                [host](const Instance& i) { return i.started && i.host == host; });
         };
-        auto stop = [&](std::size_t index, bool destroy) {
-            Instance& instance = instances[index];
-            IPlugin* plugin = instance.plugin;
-            instance.started = false;
+        auto find = [&](IPlugin* plugin) {
+            return std::find_if(instances.begin(), instances.end(),
+                                [plugin](const Instance& i) { return i.plugin == plugin; });
+        };
+        // Stops `plugin` unless it is gone already (stopped from inside a call meanwhile).
+        auto stop = [&](IPlugin* plugin, bool destroy) {
+            if (find(plugin) == instances.end())
+                return;
+            find(plugin)->started = false;
             plugin->Uninitialize();
             for (auto& host : hosts) {
                 auto service = host->root.components.find("lumarin");
                 if (service != host->root.components.end() && service->second == plugin)
                     host->root.components.erase(service);
             }
-            if (destroy) {
-                instances.erase(instances.begin() + static_cast<std::ptrdiff_t>(index));
+            if (destroy && find(plugin) != instances.end()) {
+                instances.erase(find(plugin));
                 plugin->Destroy();
             }
         };
@@ -239,21 +244,22 @@ TEST_F(Lifetime, RandomCallSequences)
                 ILumarin* service = Service(instances[pick(instances.size())].plugin);
                 pick(2) ? service->AddListener(&listener) : service->RemoveListener(&listener);
             } else if (op == 6 && !instances.empty()) {
-                stop(pick(instances.size()), pick(2) == 0);
+                stop(instances[pick(instances.size())].plugin, pick(2) == 0);
             } else if (op == 7 && !instances.empty()) {
-                // At the host's next call, an instance is stopped from inside it.
-                const std::size_t index = pick(instances.size());
-                host.onCall = [&, index, at = &host](const std::string&) {
+                // At the host's next call, an instance is stopped (and perhaps destroyed)
+                // from inside it.
+                IPlugin* plugin = instances[pick(instances.size())].plugin;
+                const bool destroy = pick(2) == 0;
+                host.onCall = [&, plugin, destroy, at = &host](const std::string&) {
                     at->onCall = nullptr;
-                    if (index < instances.size() && instances[index].started)
-                        stop(index, false);
+                    stop(plugin, destroy);
                 };
             }
             for (auto& each : hosts)
                 each->retired = each->retired || (!each->protocols.empty() && !uses(each.get()));
         }
         while (!instances.empty())
-            stop(0, true);
+            stop(instances.front().plugin, true);
         for (auto& host : hosts) {
             EXPECT_EQ(0, host->callsWhileRetired);
             EXPECT_TRUE(host->flashMethods.empty() && host->pageMethods.empty());

@@ -91,7 +91,7 @@ void Unregister(Registrations<Handler>& table, const char* method, Handler* hand
     }
 }
 
-class Host : public IFlashAPICenter,
+class Host final : public IFlashAPICenter,
              public IBrowserAPICenter,
              public IPhasesLogic,
              public IKivPetTitleSystem,
@@ -100,7 +100,7 @@ class Host : public IFlashAPICenter,
              public IOnlineRootProtocol {
 public:
     // Answers every requested id as a pet, later, when the test calls Answer.
-    class Protocol : public IPetZoneShowInfoProtocol {
+    class Protocol final : public IPetZoneShowInfoProtocol {
     public:
         explicit Protocol(Host& host) : host_(host) {}
         ClassId GetClassId() override { return 0x100053A; }
@@ -205,7 +205,11 @@ public:
             handlers.push_back(at->second);
         for (IFlashAPICenterExternalInterface* handler : handlers) {
             BOOL32 handled = 0;
-            handler->OnCall(1, &call, &handled);
+            auto now = flashMethods.equal_range(method);  // unregistered by an earlier call?
+            if (std::any_of(now.first, now.second, [handler](const auto& entry) {
+                    return entry.second == handler;
+                }))
+                handler->OnCall(1, &call, &handled);
         }
     }
     // Every protocol object answers, or fails, what it has pending.
@@ -282,8 +286,13 @@ public:
         protocols.push_back(std::make_unique<Protocol>(*this));
         return protocols.back().get();
     }
-    BOOL32 ReleaseObject(IObject*, std::int32_t) override
+    // A protocol object taken back never calls its sink again.
+    BOOL32 ReleaseObject(IObject* object, std::int32_t) override
     {
+        for (auto& protocol : protocols) {
+            if (static_cast<IObject*>(protocol.get()) == object)
+                protocol->sink = nullptr;
+        }
         ++released;
         return Enter(*this, "ReleaseObject"), 1;
     }
@@ -313,8 +322,10 @@ inline void Enter(Host& host, const char* what)
     if (host.retired)
         ++host.callsWhileRetired;
     host.calls.push_back(what);
-    if (host.onCall)
-        host.onCall(what);
+    if (host.onCall) {
+        const auto hook = host.onCall;  // it may replace itself
+        hook(what);
+    }
 }
 
 // A host component listening to the service; runs `onResult` at each event.
