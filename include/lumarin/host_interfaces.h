@@ -95,7 +95,10 @@ protected:
 
 // --- "flashengine" ---
 
-// One call from a movie, owned by the centre and valid during the call.
+// One call from a movie, owned by the centre and valid during the call. The plug-in reads
+// "Lumarin_GetPetInfo"'s id with GetInt64Arg(0), and "Lumarin_GetPetInfoList"'s ids (decimal,
+// separated by commas) with GetStringArg(1); it also calls GetArg(0) there and uses nothing
+// it answers.
 class IFlashCallRecord {
 public:
     virtual const char* GetName() = 0;
@@ -132,9 +135,12 @@ protected:
 
 // --- "browserengine" ---
 
-// A page calls "Lumarin_GetPetInfo" with the id in element 0 of `arguments`: an integer
-// type, a VT_R8/VT_R4 holding a whole number, or a BSTR of decimal digits; any other value
-// asks nothing and leaves `*handled` 0.
+// A page call (types in <lumarin/automation.h>). "Lumarin_GetPetInfo" takes the id in
+// element 0 of `arguments`: an integer type, a VT_R8/VT_R4 holding a whole number, or a
+// BSTR of decimal digits; any other value asks nothing and sets `*handled` 0.
+// "Lumarin_GetPetInfoList" takes the ids in element 1 as a VT_BSTR, decimal, separated by
+// commas. A call with `context` 0, a null `method`, `arguments`, `extra` or `handled`, or
+// `*handled` already non-zero is ignored; so is a method whose name has no "Lumarin_".
 class IBrowserAPICenterCall {
 public:
     virtual void OnBrowserCall(std::uint32_t context, const char* method,
@@ -196,7 +202,8 @@ protected:
 
 namespace Protocol {
 // Where the protocol object answers, after the call that asked. `list` is the protocol
-// layer's block, valid during the call only.
+// layer's block, valid during the call only. The plug-in takes a result only from the
+// protocol object it holds; it drops an OnError with a null sender or detail 0.
 class IGetPetZoneShowInfo2ProtocolEvent {
 public:
     virtual void OnResult(void* sender, PetInfoList* list) = 0;

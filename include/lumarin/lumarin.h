@@ -44,8 +44,8 @@ struct alignas(8) PetIdList {
 };
 
 // A result: `count` records from offset 8, back to back. The block is as long as its maker
-// made it; only the first `count` records are ever touched. Valid during the call it is
-// handed to.
+// made it (PetInfoListSize); only the first `count` records are ever touched. Valid during
+// the call it is handed to. `records[1]` only starts the array.
 struct alignas(8) PetInfoList {
     std::uint16_t reserved1;
     std::uint16_t count;
@@ -69,6 +69,13 @@ static_assert(sizeof(PetIdList) == 808 && alignof(PetIdList) == 8 &&
 static_assert(alignof(PetInfoList) == 8 && offsetof(PetInfoList, count) == 2 &&
                   offsetof(PetInfoList, records) == 8,
               "PetInfoList layout");
+
+// The bytes a PetInfoList of `count` records takes (at least one record's room, as the
+// declaration has), for a host that makes result blocks.
+constexpr std::size_t PetInfoListSize(std::uint16_t count)
+{
+    return offsetof(PetInfoList, records) + (count ? count : 1) * sizeof(PetInfo);
+}
 
 // Receives every result and failure of the service, whoever asked. Listeners:
 // - are called on the client's main thread, newest registration first, each at most once

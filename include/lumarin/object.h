@@ -28,7 +28,12 @@ protected:
 class IPlugin : public IObject {
 public:
     virtual BOOL32 PreInitialize() = 0;
-    // `parent` is where component lookups start; borrowed. `name` is copied.
+    // `parent` is where component lookups start; borrowed. `name` is copied. The service
+    // plug-in answers 1 when it loaded its protocol object and registered with the main
+    // logic loader. It answers 0, with no other report, for a null name, a parent chain that
+    // loops, an instance started already (nothing changes then), no object loader or no
+    // protocol object from it, or no "mainlogicpluginloader". A 0 undoes nothing: what it
+    // registered stays, and Uninitialize is still required before Destroy.
     virtual BOOL32 Initialize(IPlugin* parent, const char* name) = 0;
     // The name's text, owned by the plug-in; valid until the next Initialize or Destroy.
     virtual const char* GetPluginName() = 0;

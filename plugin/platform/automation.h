@@ -1,9 +1,5 @@
 // OLE Automation types and calls (BSTR, VARIANT, DISPPARAMS, SysAllocString...): the
-// system's on Windows, a stand-in with the same names on POSIX.
+// system's on Windows, the public stand-in with the same names elsewhere.
 #pragma once
 
-#ifdef _WIN32
-#include "plugin/platform/win32/automation.h"
-#else
-#include "plugin/platform/posix/automation.h"
-#endif
+#include <lumarin/automation.h>

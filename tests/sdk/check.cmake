@@ -1,9 +1,10 @@
-# Builds the host project of this folder against an SDK with find_package(Lumarin), through
-# CMAKE_PREFIX_PATH alone, and runs the host with the plug-in the package names.
+# Builds a host project against an SDK with find_package(Lumarin), through CMAKE_PREFIX_PATH
+# alone (or Lumarin_DIR), and runs the host with the plug-in the package names.
 #   cmake -DSDK=<folder> -DWORK=<folder> [-DINSTALL=<build tree>] [-DTOOLCHAIN=<file>]
-#         [-DRUN=<command prefix>] [-DBUILD_ONLY=ON] -P check.cmake
+#         [-DRUN=<command prefix>] [-DBUILD_ONLY=ON] [-DEXAMPLE=ON] -P check.cmake
 # INSTALL: first installs that build tree's sdk component into SDK. TOOLCHAIN: builds the
 # host with it (the project's mingw file for Windows); RUN: what runs the host (Wine).
+# EXAMPLE: the SDK's own examples/host, found through Lumarin_DIR, instead of this folder's.
 file(REMOVE_RECURSE ${WORK})
 if(INSTALL)
   execute_process(COMMAND ${CMAKE_COMMAND} --install ${INSTALL} --component sdk --prefix ${SDK}
@@ -13,8 +14,14 @@ if(INSTALL)
   endif()
 endif()
 
-set(configure -S ${CMAKE_CURRENT_LIST_DIR} -B ${WORK} -G Ninja -DCMAKE_BUILD_TYPE=Release
-  -DCMAKE_PREFIX_PATH=${SDK})
+if(EXAMPLE)
+  set(configure -S ${SDK}/examples/host -B ${WORK} -G Ninja -DLumarin_DIR=${SDK}/lib/cmake/Lumarin)
+  set(program example-host)
+else()
+  set(configure -S ${CMAKE_CURRENT_LIST_DIR} -B ${WORK} -G Ninja -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_PREFIX_PATH=${SDK})
+  set(program host)
+endif()
 if(TOOLCHAIN)
   list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
 endif()
@@ -31,7 +38,7 @@ if(BUILD_ONLY)
 endif()
 
 file(GLOB plugin ${WORK}/Lumarin.so ${WORK}/Lumarin.dll)
-file(GLOB host ${WORK}/host ${WORK}/host.exe)
+file(GLOB host ${WORK}/${program} ${WORK}/${program}.exe)
 if(NOT plugin OR NOT host)
   message(FATAL_ERROR "no host program, or no plug-in copied beside it, in ${WORK}")
 endif()
