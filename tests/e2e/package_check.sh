@@ -6,8 +6,10 @@
 # - each archive holds exactly its files: the client ones flat, the SDK ones in one folder;
 # - the Linux programs need only the C and C++ runtime (ldd); every PE file declares
 #   Windows 6.0 and carries no time stamp;
-# - a host project builds against each SDK, moved elsewhere, through find_package(Lumarin)
-#   and CMAKE_PREFIX_PATH alone, and runs with the plug-in the package names;
+# - a host project builds against each SDK, moved elsewhere (a path with blanks), through
+#   find_package(Lumarin) and CMAKE_PREFIX_PATH alone, and runs with the plug-in the package
+#   names; so does the SDK's own examples/host, through Lumarin_DIR, with each generator
+#   and build type; the SDK's README is its own, and version.h names the package version;
 # - the SDK's lumarin-host runs the README's worked example; the cleaner answers --version.
 # The win32 programs run under Wine where this kernel runs 32-bit programs; elsewhere they
 # are built or checked as files only.
@@ -65,7 +67,11 @@ sdk_files() {   # FOLDER LIBRARY-SUFFIX PROGRAM-SUFFIX BUILD-TYPE
   local f=$1
   echo "$f/README.md" "$f/bin/Lumarin$2" "$f/bin/lumarin-host$3" "$f/bin/Moravel2010IBeta-sim$3" \
     "$f/include/lumarin/lumarin.h" "$f/include/lumarin/object.h" \
-    "$f/include/lumarin/host_interfaces.h" "$f/lib/cmake/Lumarin/LumarinConfig.cmake" \
+    "$f/include/lumarin/host_interfaces.h" "$f/include/lumarin/automation.h" \
+    "$f/include/lumarin/loader.h" "$f/include/lumarin/version.h" \
+    "$f/examples/host/CMakeLists.txt" "$f/examples/host/main.cpp" \
+    "$f/examples/host/host_components.h" "$f/examples/host/host_components.cpp" \
+    "$f/lib/cmake/Lumarin/LumarinConfig.cmake" \
     "$f/lib/cmake/Lumarin/LumarinConfigVersion.cmake" "$f/lib/cmake/Lumarin/LumarinTargets.cmake" \
     "$f/lib/cmake/Lumarin/LumarinTargets-$4.cmake"
 }
@@ -77,16 +83,27 @@ expect_list "$sdk_linux.tar.gz" $(sdk_files "$sdk_linux" .so "" relwithdebinfo)
 expect_list "$sdk_win.zip" $(sdk_files "$sdk_win" .dll .exe release)
 
 # Unpacked in a fresh folder; the SDKs then moved elsewhere, as a host developer keeps them.
-mkdir -p "$work/client-linux" "$work/client-win32" "$work/unpacked" "$work/elsewhere"
+mkdir -p "$work/client-linux" "$work/client-win32" "$work/unpacked" "$work/else where"
 tar -xzf "$dist/$client_tar" -C "$work/client-linux"
 unzip -q "$dist/$client_zip" -d "$work/client-win32"
 tar -xzf "$dist/$sdk_linux.tar.gz" -C "$work/unpacked"
 unzip -q "$dist/$sdk_win.zip" -d "$work/unpacked"
-mv "$work/unpacked/$sdk_linux" "$work/elsewhere/sdk-linux"
-mv "$work/unpacked/$sdk_win" "$work/elsewhere/sdk-win32"
+mv "$work/unpacked/$sdk_linux" "$work/else where/sdk linux"
+mv "$work/unpacked/$sdk_win" "$work/else where/sdk win32"
 rmdir "$work/unpacked"
-linux_sdk=$work/elsewhere/sdk-linux win_sdk=$work/elsewhere/sdk-win32
+linux_sdk="$work/else where/sdk linux" win_sdk="$work/else where/sdk win32"
 grep -rlF "$root" "$linux_sdk/lib" "$win_sdk/lib" && fail "the CMake package names the build tree"
+
+# The SDK's README is for host developers (the client's is the project's); the version
+# header names the package's version.
+for sdk in "$linux_sdk" "$win_sdk"; do
+  grep -qi cleaner "$sdk/README.md" && fail "${sdk#"$work"/}/README.md is not the SDK's own"
+  IFS=. read -r major minor patch <<<"$version"
+  for macro in "MAJOR $major" "MINOR $minor" "PATCH $patch" "STRING \"$version\""; do
+    grep -qx "#define LUMARIN_VERSION_$macro" "$sdk/include/lumarin/version.h" ||
+      fail "${sdk#"$work"/}: version.h lacks LUMARIN_VERSION_$macro"
+  done
+done
 
 # Runtime needs of the Linux programs: the C and C++ runtime only (TinyXML is linked in).
 for program in "$work/client-linux/cleaner" "$work/client-linux/Lumarin.so" \
@@ -125,6 +142,23 @@ win_host=(-DRUN="$root/cmake/wine-run")
 WINE_BUILD_DIR=$root/build/win32 cmake -DSDK="$win_sdk" -DWORK="$work/host-win32" \
   -DTOOLCHAIN="$root/cmake/mingw-i686.cmake" "${win_host[@]}" -P "$root/tests/sdk/check.cmake" ||
   fail "the host project against the win32 SDK"
+# The SDK's example, as a newcomer builds it: every generator and build type on Linux.
+for generator in Ninja "Unix Makefiles"; do
+  for type in "" Debug Release; do
+    folder="$work/example linux $generator $type"
+    cmake -S "$linux_sdk/examples/host" -B "$folder" -G "$generator" -DCMAKE_BUILD_TYPE="$type" \
+      -DCMAKE_PREFIX_PATH="$linux_sdk" >/dev/null &&
+      cmake --build "$folder" >/dev/null && "$folder/example-host" >/dev/null 2>&1 ||
+      fail "the SDK's example host, $generator ${type:-no build type}"
+  done
+done
+folder="$work/example linux clang"
+cmake -S "$linux_sdk/examples/host" -B "$folder" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_PREFIX_PATH="$linux_sdk" >/dev/null && cmake --build "$folder" >/dev/null &&
+  "$folder/example-host" >/dev/null 2>&1 || fail "the SDK's example host with clang"
+WINE_BUILD_DIR=$root/build/win32 cmake -DSDK="$win_sdk" -DWORK="$work/example-win32" -DEXAMPLE=ON \
+  -DTOOLCHAIN="$root/cmake/mingw-i686.cmake" "${win_host[@]}" -P "$root/tests/sdk/check.cmake" ||
+  fail "the SDK's example host against the win32 SDK"
 
 # The programs, as unpacked.
 example='flash Lumarin_GetPetInfo 433791706897
