@@ -145,7 +145,7 @@ WINE_BUILD_DIR=$root/build/win32 cmake -DSDK="$win_sdk" -DWORK="$work/host-win32
 # The SDK's example, as a newcomer builds it: every generator and build type on Linux.
 for generator in Ninja "Unix Makefiles"; do
   for type in "" Debug Release; do
-    folder="$work/example linux $generator $type"
+    folder="$work/example linux $generator ${type:-none}"
     cmake -S "$linux_sdk/examples/host" -B "$folder" -G "$generator" -DCMAKE_BUILD_TYPE="$type" \
       -DCMAKE_PREFIX_PATH="$linux_sdk" >/dev/null &&
       cmake --build "$folder" >/dev/null && "$folder/example-host" >/dev/null 2>&1 ||
