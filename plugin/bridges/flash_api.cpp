@@ -75,11 +75,7 @@ BOOL32 CLumarinFlashAPI::Init(IPlugin* owner)
 
 void CLumarinFlashAPI::Uninit()
 {
-    // A nested Uninit (the host uninitialising from inside one of these calls) finds
-    // nothing left to undo.
-    UnregisterMethod(kGetPetInfo);
-    UnregisterMethod(kGetPetInfoList);
-    center_ = nullptr;
+    UnregisterMethods();
     if (ILumarin* service = std::exchange(service_, nullptr))
         service->RemoveListener(this);
 }

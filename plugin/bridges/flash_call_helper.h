@@ -10,7 +10,6 @@
 
 #include <lumarin/host_interfaces.h>
 
-
 template <class T>
 class TFlashAPICenterCallHelper : public IFlashAPICenterExternalInterface {
 public:
@@ -52,18 +51,23 @@ protected:
         center_->RegisterFlashMethod(name, this);
         return 1;
     }
-    void UnregisterMethod(const char* name)
+    // Unregisters every method, in name order, from the centre they were registered with.
+    // Both are forgotten first: a nested call (the host uninitialising from inside one of
+    // these) finds nothing left to undo.
+    void UnregisterMethods()
     {
-        if (!center_ || !name)
+        IFlashAPICenter* center = center_;
+        center_ = nullptr;
+        std::map<std::string, MethodEntry, std::less<>> methods;
+        methods.swap(methods_);
+        if (!center)
             return;
-        auto found = methods_.find(name);
-        if (found != methods_.end())
-            methods_.erase(found);
-        center_->UnregisterFlashMethod(name, this);
+        for (const auto& method : methods)
+            center->UnregisterFlashMethod(method.first.c_str(), this);
     }
 
     // Looked up by the caller's text without copying it (std::less<>), so routing a call
-    // and unregistering allocate nothing.
+    // allocates nothing.
     std::map<std::string, MethodEntry, std::less<>> methods_;
     std::uint32_t callerFilter_ = 0;     // 0 takes calls from every caller
     IFlashAPICenter* center_ = nullptr;  // the host's; borrowed
