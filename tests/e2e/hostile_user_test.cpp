@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cleaner/resource_cleaner.h"
+#include "cleaner/xml_input.h"
 #include "tests/cleaner/installed_platform.h"
 #include "tests/e2e/installed_cleaner.h"
 #include "tests/support/process.h"
@@ -173,6 +174,29 @@ TEST_F(HostileUser, FifosAndDevicesAsInputsEndTheRunAndChangeNothing)
     EXPECT_FALSE(fs::exists(petsoc / "Data" / "panel.zip"));  // the purge still ran
     EXPECT_TRUE(fs::is_fifo(petsoc / "PetCommunityRes_55.xml"));
 }
+
+#ifndef LUMARIN_SANITIZE  // the sanitizers reserve more address space than any such limit
+// An outdated manifest flooded with empty elements up to the size limit, run within 128 MiB
+// of address space: the flood is refused before it is parsed (parsed, it would take some
+// 1 GB), and the rest of the pass goes on.
+TEST_F(HostileUser, ElementFloodIsRefusedWithinBoundedMemory)
+{
+    WriteText(petsoc / "PetCommunityRes_57.xml", Manifest({{"Other", "Data/x.swf"}}));
+    WriteText(petsoc / "PetCommunityRes_56.xml", Manifest({{"LoadPanel", "Data/panel"}}));
+    WriteFile(petsoc / "Data" / "panel.zip", 1);
+    const std::string head = "<Config><NormalRes>", tail = "</NormalRes></Config>";
+    std::string flood = head;
+    while (flood.size() + 4 + tail.size() <= cleaner::kXmlSizeLimit)
+        flood += "<a/>";
+    WriteText(petsoc / "PetCommunityRes_55.xml", flood + tail);
+
+    EXPECT_EQ(1, RunCleaner("ulimit -v 131072 &&", "57"));
+
+    EXPECT_FALSE(fs::exists(petsoc / "Data" / "panel.zip"));
+    EXPECT_TRUE(fs::exists(petsoc / "PetCommunityRes_55.xml"));
+    EXPECT_NE(std::string::npos, Ini().find("usedspace="));
+}
+#endif
 
 #ifdef LUMARIN_SANITIZE
 constexpr const char* kStackKiB = "1024";  // the sanitizers' own frames are larger
