@@ -179,7 +179,12 @@ void CResourceCleaner::ParseOldManifest(const std::string& path)
         if (current == currentResources.end() || current->second != oldPath)
             stale.emplace_back(id, oldPath);
     });
-    if (staleEntries_ + stale.size() + 1 > kStaleEntryLimit)
+    std::size_t added = 1;  // the manifest itself, and what no earlier one recorded
+    for (const auto& [id, oldPath] : stale) {
+        auto recorded = staleResources.find(id);
+        added += recorded == staleResources.end() || !recorded->second.count(oldPath) ? 1 : 0;
+    }
+    if (staleEntries_ + added > kStaleEntryLimit)
         return;  // kept whole, with all it names, for a later run
     for (const auto& [id, oldPath] : stale)
         staleEntries_ += staleResources[id].insert(oldPath).second ? 1 : 0;

@@ -226,6 +226,9 @@ TEST_F(CleanerProgram, FullDiskNeverCutsTheIni)
     std::string ini = "[user]\r\nname=Ann\r\n[app]\r\nusedspace=9\r\n";
     for (int i = 0; i < 20000; ++i)
         ini += "key" + std::to_string(i) + "=important\r\n";
+    // The file fills its last page, and the new value (16 MB) has one digit more: the new
+    // text needs a page the disk no longer has.
+    ini += ";" + std::string(4096 - (ini.size() + 3) % 4096, 'x') + "\r\n";
     WriteText(install / "localinfor.ini", ini);
     testsupport::RunLinuxShell("cat /dev/zero > \"$1\" 2>/dev/null; true",
                                {(install / "filler").string()});
