@@ -25,9 +25,9 @@ namespace cleaner {
 
 namespace {
 
-// Reads what `fd` has open: up to its end when `size` is unknown (a pseudo-file of /proc
-// tells none), else exactly the `size` bytes it had when opened. Fewer (it shrank) or more
-// (it grew) is a cut read. Never more than `limit` bytes.
+// Reads what `fd` has open: to its end when its size is not known (a pseudo-file of /proc
+// tells none), else exactly the size it had when opened (`opened`); fewer bytes (it shrank)
+// or more (it grew) is a cut read. Never more than `limit` bytes.
 ReadStatus ReadOpened(int fd, const struct stat& opened, bool sizeKnown, std::size_t limit,
                       std::string& text)
 {
