@@ -47,7 +47,8 @@ TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
 // parser builds.
 TEST(XmlNodeBound, CountsWhatTheParserBuilds)
 {
-    const std::string text = "<?xml version='1.0'?>\n<a x='1' y='2'>\n  <b>text</b> <!-- c -->\n</a>";
+    const std::string text =
+        "<?xml version='1.0'?>\n<a x='1' y='2'>\n  <b>text</b> <!-- c -->\n</a>";
     TiXmlDocument document;
     ASSERT_TRUE(cleaner::ParseXmlText(text, document));
     EXPECT_EQ(ParsedNodes(document), cleaner::XmlNodeBound(text));

@@ -239,7 +239,8 @@ TEST_F(CleanerProgram, FullDiskNeverCutsTheIni)
     const std::string::size_type at = after.find("usedspace=") + 10;
     ASSERT_LT(at, after.size());
     after.replace(at, after.find('\r', at) - at, "9");  // the one value that may change
-    EXPECT_TRUE(after == ini) << after.size() << " bytes, ending " << after.substr(after.size() > 40 ? after.size() - 40 : 0);
+    EXPECT_TRUE(after == ini) << after.size() << " bytes, ending "
+                              << after.substr(after.size() > 40 ? after.size() - 40 : 0);
 }
 
 TEST_F(CleanerProgram, UsedSpaceKeepsOtherIniContentAndSkipsLinkTargets)
