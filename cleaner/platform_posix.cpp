@@ -372,7 +372,11 @@ public:
     ReadStatus Open(std::size_t limit, std::string& text) override
     {
         folder_ = open(folderPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder_ < 0 || !LockFolder())
+        if (folder_ >= 0 ? !LockFolder() : errno != EACCES)
+            return ReadStatus::Unreadable;
+        if (folder_ < 0)  // a folder the user may pass but not list: no lock to take there
+            folder_ = open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ < 0)
             return ReadStatus::Unreadable;
         unlinkat(folder_, temporary_.c_str(), 0);  // what a killed run left
         int pathFd = openat(folder_, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
