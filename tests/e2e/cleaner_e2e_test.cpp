@@ -214,10 +214,10 @@ TEST_F(CleanerProgram, LinksAtAndInClientFolderNeverReachTheirTargets)
 // ever cut. The disk is a small file system mounted from the Linux side (root only).
 TEST_F(CleanerProgram, FullDiskNeverCutsTheIni)
 {
-    if (testsupport::RunLinuxShell("[ \"$(id -u)\" = 0 ]", {}) != 0)
-        GTEST_SKIP() << "mounting a small file system needs root";
     const std::string disk = install.string();
-    ASSERT_EQ(0, testsupport::RunLinuxShell("mount -t tmpfs -o size=16m tmpfs \"$1\"", {disk}));
+    if (testsupport::RunLinuxShell("mount -t tmpfs -o size=16m tmpfs \"$1\" 2>/dev/null",
+                                   {disk}) != 0)
+        GTEST_SKIP() << "mounting a small file system needs root and the right to mount";
     struct Unmount {
         std::string path;
         ~Unmount() { testsupport::RunLinuxShell("umount -l \"$1\"", {path}); }
