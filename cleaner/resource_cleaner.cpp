@@ -1,5 +1,5 @@
-// The cleaning pass: collect, select, then delete unreferenced scene files and stale
-// resources. Every read and deletion is made below the one open "common/petsoc"; deletions
+// The cleaning pass: read every configuration, then delete unreferenced scene files (judged
+// one by one as the scene cache is walked) and stale resources. Every read and deletion is made below the one open "common/petsoc"; deletions
 // go through folders opened without following links, so they stay strictly inside it.
 #include <cstddef>
 #include <cstdlib>

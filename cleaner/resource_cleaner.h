@@ -10,8 +10,8 @@
 // done to its path meanwhile can lead the pass elsewhere. The pass deletes only on the word
 // of files it read whole, and never a current resource.
 //
-// Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion and the collecting,
-// selecting and deleting steps), manifest_readers.cpp (the manifests and resource names),
+// Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion, the scene-cache sweep
+// and the purge), manifest_readers.cpp (the manifests and resource names),
 // scene_readers.cpp (scene configurations, NPC lists, tiles and what is kept).
 #pragma once
 
