@@ -8,11 +8,18 @@ namespace cleaner {
 
 namespace {
 
-std::vector<DirEntry> EntriesOf(Folder& folder)
+// Lists `folder`, handing each entry that is no folder of its own to the visitor at once and
+// keeping only the subfolders: a folder of a million files costs no memory.
+std::vector<DirEntry> SubfoldersOf(Folder& folder, TreeVisitor& visitor)
 {
-    std::vector<DirEntry> entries;
-    folder.List([&entries](const DirEntry& entry) { entries.push_back(entry); });
-    return entries;
+    std::vector<DirEntry> subfolders;
+    folder.List([&](const DirEntry& entry) {
+        if (entry.kind == EntryKind::Directory)
+            subfolders.push_back(entry);
+        else
+            visitor.File(folder, entry);
+    });
+    return subfolders;
 }
 
 class Removal : public TreeVisitor {
@@ -64,7 +71,7 @@ std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name)
 
 void WalkTree(Folder& top, TreeVisitor& visitor)
 {
-    // One level per open folder: its handle, how it was entered, what is left of its listing.
+    // One level per open folder: its handle, how it was entered, its subfolders left to walk.
     struct Level {
         std::unique_ptr<Folder> folder;
         DirEntry entry;
@@ -72,7 +79,7 @@ void WalkTree(Folder& top, TreeVisitor& visitor)
         std::size_t next = 0;
     };
     std::vector<Level> levels;
-    std::vector<DirEntry> topEntries = EntriesOf(top);
+    std::vector<DirEntry> topEntries = SubfoldersOf(top, visitor);
     for (std::size_t next = 0;;) {
         std::vector<DirEntry>& entries = levels.empty() ? topEntries : levels.back().entries;
         std::size_t& at = levels.empty() ? next : levels.back().next;
@@ -87,12 +94,8 @@ void WalkTree(Folder& top, TreeVisitor& visitor)
             continue;
         }
         const DirEntry entry = entries[at++];
-        if (entry.kind != EntryKind::Directory) {
-            visitor.File(folder, entry);
-            continue;
-        }
         if (std::unique_ptr<Folder> child = visitor.Enter(folder, entry)) {
-            std::vector<DirEntry> childEntries = EntriesOf(*child);
+            std::vector<DirEntry> childEntries = SubfoldersOf(*child, visitor);
             levels.push_back(Level{std::move(child), entry, std::move(childEntries), 0});
         }
     }

@@ -29,8 +29,9 @@ public:
 // is missing, no folder of its own or cannot be opened.
 std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name);
 
-// Walks everything below `top`, depth first, in the order each folder lists its entries; a
-// folder is listed once, before anything in it is visited.
+// Walks everything below `top`, depth first: each folder is listed once, its files and links
+// visited as it lists them, then its subfolders walked in the order it listed them. Only
+// subfolders are held between listing and walking.
 void WalkTree(Folder& top, TreeVisitor& visitor);
 
 // Deletes the subfolder `entry` of the open `parent`: its files, links and subfolders, then

@@ -1,4 +1,5 @@
 // The cleaner program. Without options: no window, no output, exit code 1 always.
+#include <new>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,9 @@
 #include "cleaner/platform.h"
 #include "cleaner/resource_cleaner.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int Main(int argc, char** argv)
 {
     using cleaner::Command;
     const cleaner::CommandLine line =
@@ -32,4 +35,16 @@ int main(int argc, char** argv)
     }
     cleaner::RunCleaner(resourceCleaner);
     return 1;
+}
+
+}  // namespace
+
+// Memory running out anywhere ends the program with its usual exit code, never an abort.
+int main(int argc, char** argv)
+{
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
 }

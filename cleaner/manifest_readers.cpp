@@ -3,6 +3,7 @@
 #include <tinyxml.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cleaner/folders.h"
@@ -168,16 +169,26 @@ void CResourceCleaner::ParseOldManifest(const std::string& path)
     TiXmlDocument document;
     if (ReadXmlBelow(path, document) != ReadStatus::Read)
         return;
-    ForEachResource(document, [this](const char* id, const char* name) {
+    std::vector<std::pair<std::string, std::string>> stale;  // id, old path
+    ForEachResource(document, [&](const char* id, const char* name) {
         std::string oldPath;
         // A name that could lead outside, or a cut path, is never recorded for deletion.
         if (!IsSafeResourceName(name) || !ResourcePath(name, oldPath))
             return;
         auto current = currentResources.find(id);
         if (current == currentResources.end() || current->second != oldPath)
-            staleResources[id].insert(oldPath);
+            stale.emplace_back(id, oldPath);
     });
-    staleResources[kManifestKey].insert(path);
+    std::size_t added = 1;  // the manifest itself, and what no earlier one recorded
+    for (const auto& [id, oldPath] : stale) {
+        auto recorded = staleResources.find(id);
+        added += recorded == staleResources.end() || !recorded->second.count(oldPath) ? 1 : 0;
+    }
+    if (staleEntries_ + added > kStaleEntryLimit)
+        return;  // kept whole, with all it names, for a later run
+    for (const auto& [id, oldPath] : stale)
+        staleEntries_ += staleResources[id].insert(oldPath).second ? 1 : 0;
+    staleEntries_ += staleResources[kManifestKey].insert(path).second ? 1 : 0;
 }
 
 }  // namespace cleaner

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,19 +19,51 @@
 #include <ctime>
 #include <string>
 
-#include "cleaner/ini_text.h"
+#include "cleaner/ini_file.h"
 
 namespace cleaner {
 
 namespace {
 
+// Reads what `fd` has open: to its end when its size is not known (a pseudo-file of /proc
+// tells none), else exactly the size it had when opened (`opened`); fewer bytes (it shrank)
+// or more (it grew) is a cut read. Never more than `limit` bytes.
+ReadStatus ReadOpened(int fd, const struct stat& opened, bool sizeKnown, std::size_t limit,
+                      std::string& text)
+{
+    const std::uint64_t size = static_cast<std::uint64_t>(opened.st_size);
+    text.clear();
+    if (sizeKnown && size > limit)
+        return ReadStatus::Unreadable;
+    const std::size_t wanted = sizeKnown ? static_cast<std::size_t>(size) : limit;
+    if (sizeKnown)
+        text.reserve(wanted);
+    char buffer[64 * 1024];
+    for (;;) {
+        // One byte past what is wanted tells a file that grew.
+        const std::size_t room = std::min(sizeof buffer, wanted - text.size() + 1);
+        ssize_t got = read(fd, buffer, room);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return ReadStatus::Unreadable;
+        if (got == 0)
+            return !sizeKnown || text.size() == wanted ? ReadStatus::Read : ReadStatus::Unreadable;
+        if (text.size() + static_cast<std::size_t>(got) > wanted)
+            return ReadStatus::Unreadable;  // grew while being read
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
 // Reads the whole regular file at `path` (relative to `dirFd`; links followed) into `text`,
 // at most `limit` bytes. The entry is looked at first without opening it for reading, and
 // only a regular file is opened, without blocking, through the descriptor looked at (so a
 // FIFO or device swapped in meanwhile is never opened); where /proc is missing, by path,
-// read only when it is still the file looked at.
+// read only when it is still the file looked at. Only the size it had when opened is read:
+// one of size 0 (a pseudo-file such as /proc/kmsg or a tracing pipe) is not read at all.
+// `pseudoFile`: a file of /proc, which tells no size, read to its end.
 ReadStatus ReadRegularFile(int dirFd, const std::string& path, std::size_t limit,
-                           std::string& text)
+                           std::string& text, bool pseudoFile = false)
 {
     int pathFd = openat(dirFd, path.c_str(), O_PATH | O_CLOEXEC);
     if (pathFd < 0)
@@ -39,36 +72,25 @@ ReadStatus ReadRegularFile(int dirFd, const std::string& path, std::size_t limit
     bool regular = fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode) &&
                    static_cast<std::uint64_t>(seen.st_size) <= limit;
     int fd = -1;
-    if (regular) {
+    if (regular && (seen.st_size > 0 || pseudoFile)) {
         const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
         fd = open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), flags);
         if (fd < 0 && errno == ENOENT)
             fd = openat(dirFd, path.c_str(), flags);
     }
     close(pathFd);
+    text.clear();
+    if (regular && seen.st_size == 0 && !pseudoFile)
+        return ReadStatus::Read;
     struct stat opened;
     if (fd < 0)
         return ReadStatus::Unreadable;
     bool same = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
                 opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino;
-    text.clear();
-    char buffer[64 * 1024];
-    while (same) {
-        ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            same = got == 0;
-            break;
-        }
-        if (text.size() + static_cast<std::size_t>(got) > limit) {
-            same = false;  // grew past the limit while being read
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
+    ReadStatus status = same ? ReadOpened(fd, opened, !pseudoFile, limit, text)
+                             : ReadStatus::Unreadable;
     close(fd);
-    return same ? ReadStatus::Read : ReadStatus::Unreadable;
+    return status;
 }
 
 std::string BaseName(const std::string& path)
@@ -93,11 +115,11 @@ std::string ProcessName(const std::string& procDir)
     }
     constexpr std::size_t kProcLimit = 64 * 1024;
     std::string cmdline, comm;
-    ReadRegularFile(AT_FDCWD, procDir + "/cmdline", kProcLimit, cmdline);
+    ReadRegularFile(AT_FDCWD, procDir + "/cmdline", kProcLimit, cmdline, true);
     std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
     if (!argv0.empty())
         return BaseName(argv0);
-    ReadRegularFile(AT_FDCWD, procDir + "/comm", kProcLimit, comm);
+    ReadRegularFile(AT_FDCWD, procDir + "/comm", kProcLimit, comm, true);
     while (!comm.empty() && comm.back() == '\n')
         comm.pop_back();
     return comm;
@@ -308,6 +330,134 @@ private:
     int fd_;
 };
 
+// Writes all `size` bytes at `offset`, or where the descriptor stands when it is -1.
+bool WriteAll(int fd, const char* data, std::size_t size, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t written = offset < 0 ? write(fd, data + done, size - done)
+                                     : pwrite(fd, data + done, size - done,
+                                              offset + static_cast<off_t>(done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// An INI file: its folder held open (and locked, so that two cleaners never write it at
+// once), the file itself opened without following a link, and every step relative to the
+// folder. The temporary is created anew (O_EXCL), so a planted one is never written
+// through; it takes the INI's permissions, and its owner when root writes.
+class PosixIniFile : public RewritableFile {
+public:
+    explicit PosixIniFile(const std::string& path)
+    {
+        const std::string::size_type slash = path.rfind('/');
+        folderPath_ = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+        name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+        temporary_ = TemporaryNameOf(name_);
+    }
+
+    ~PosixIniFile() override
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        if (folder_ >= 0)
+            close(folder_);  // releases the lock
+    }
+
+    ReadStatus Open(std::size_t limit, std::string& text) override
+    {
+        folder_ = open(folderPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ >= 0 ? !LockFolder() : errno != EACCES)
+            return ReadStatus::Unreadable;
+        if (folder_ < 0)  // a folder the user may pass but not list: no lock to take there
+            folder_ = open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ < 0)
+            return ReadStatus::Unreadable;
+        unlinkat(folder_, temporary_.c_str(), 0);  // what a killed run left
+        int pathFd = openat(folder_, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (pathFd < 0)
+            return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+        struct stat seen;
+        if (fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode)) {
+            const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+            fd_ = open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), flags);
+            if (fd_ < 0 && errno == ENOENT)
+                fd_ = openat(folder_, name_.c_str(), flags | O_NOFOLLOW);
+        }
+        close(pathFd);
+        // A file nobody may write is left as it is, by root too.
+        if (fd_ < 0 || fstat(fd_, &info_) != 0 || !S_ISREG(info_.st_mode) ||
+            info_.st_dev != seen.st_dev || info_.st_ino != seen.st_ino ||
+            (info_.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return ReadStatus::Unreadable;
+        return ReadOpened(fd_, info_, true, limit, text);
+    }
+
+    bool ReplaceWhole(const std::string& text) override
+    {
+        int fd = openat(folder_, temporary_.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        bool ok = fchmod(fd, fd_ >= 0 ? (info_.st_mode & 0777) : 0644) == 0;
+        if (fd_ >= 0 && geteuid() == 0)
+            ok = ok && fchown(fd, info_.st_uid, info_.st_gid) == 0;
+        ok = ok && WriteAll(fd, text.data(), text.size(), 0) && fsync(fd) == 0 && Named(fd);
+        ok = close(fd) == 0 && ok;
+        if (ok && renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) == 0) {
+            fsync(folder_);  // the new name on disk too
+            return true;
+        }
+        unlinkat(folder_, temporary_.c_str(), 0);
+        return false;
+    }
+
+    bool WriteAt(std::uint64_t offset, const char* data, std::size_t size) override
+    {
+        return fd_ >= 0 && WriteAll(fd_, data, size, static_cast<off_t>(offset));
+    }
+
+    bool SetEnd(std::uint64_t size) override
+    {
+        return fd_ >= 0 && ftruncate(fd_, static_cast<off_t>(size)) == 0 && fsync(fd_) == 0;
+    }
+
+private:
+    // Another cleaner writing the same file holds the lock for a few milliseconds; one that
+    // is held for long (by someone else) leaves the file unwritten.
+    bool LockFolder()
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (flock(folder_, LOCK_EX | LOCK_NB) == 0)
+                return true;
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return false;
+            timespec pause{0, 20 * 1000000L};
+            nanosleep(&pause, nullptr);
+        }
+        return false;
+    }
+
+    // The temporary's name still leads to what `fd` has open.
+    bool Named(int fd) const
+    {
+        struct stat byName, opened;
+        return fstatat(folder_, temporary_.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 &&
+               fstat(fd, &opened) == 0 && byName.st_dev == opened.st_dev &&
+               byName.st_ino == opened.st_ino;
+    }
+
+    std::string folderPath_, name_, temporary_;
+    int folder_ = -1;
+    int fd_ = -1;
+    struct stat info_ {};
+};
+
 class PosixPlatform : public Platform {
 public:
     char Separator() const override { return '/'; }
@@ -392,51 +542,16 @@ public:
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override
     {
-        std::string text;
-        ReadStatus status = ReadRegularFile(AT_FDCWD, file, kIniSizeLimit, text);
-        if (status == ReadStatus::Unreadable)
-            return false;  // never replace what cannot be kept whole
-        std::string updated = SetIniValue(text, section, key, value, "\n");
-        return ReplaceWholeFile(file, updated);
+        PosixIniFile ini(file);
+        return UpdateIniFile(ini, section, key, value, "\n");
     }
 
     void Write(Stream stream, const std::string& text) override
     {
-        WriteAll(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO, text);
+        WriteAll(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO, text.data(),
+                 text.size(), -1);
     }
 
-private:
-    // Writes `text` to a temporary file beside `file` and renames it over `file`, so that
-    // readers see either the old or the new file, never a part of one.
-    static bool ReplaceWholeFile(const std::string& file, const std::string& text)
-    {
-        std::string temporary = file + ".XXXXXX";
-        int fd = mkstemp(&temporary[0]);
-        if (fd < 0)
-            return false;
-        struct stat old;
-        fchmod(fd, stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-        bool ok = WriteAll(fd, text) && fsync(fd) == 0;
-        ok = close(fd) == 0 && ok;
-        if (ok && rename(temporary.c_str(), file.c_str()) == 0)
-            return true;
-        unlink(temporary.c_str());
-        return false;
-    }
-
-    static bool WriteAll(int fd, const std::string& text)
-    {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            ssize_t written = write(fd, text.data() + done, text.size() - done);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
-            done += static_cast<std::size_t>(written);
-        }
-        return true;
-    }
 };
 
 }  // namespace

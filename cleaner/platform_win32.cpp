@@ -6,12 +6,14 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "cleaner/entry_verdict.h"
+#include "cleaner/ini_file.h"
 
 namespace cleaner {
 
@@ -135,26 +137,32 @@ bool IsNotFound(DWORD error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Reads what `handle` has open when it is a file on disk of at most `limit` bytes.
+// Reads what `handle` has open when it is a file on disk of at most `limit` bytes: exactly
+// the size it had when opened (one of size 0 is not read at all); a file that grew or
+// shrank meanwhile is a cut read.
 ReadStatus ReadOpenedFile(HANDLE handle, std::size_t limit, std::string& text)
 {
     BY_HANDLE_FILE_INFORMATION info;
+    text.clear();
     if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nFileSizeHigh != 0 ||
         info.nFileSizeLow > limit)
         return ReadStatus::Unreadable;
-    text.clear();
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
+    const std::size_t size = info.nFileSizeLow;
+    if (size == 0)
+        return ReadStatus::Read;
+    text.resize(size);
+    for (std::size_t done = 0; done < size;) {
         DWORD got = 0;
-        if (!::ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
-            return ReadStatus::Unreadable;
-        if (got == 0)
-            return ReadStatus::Read;
-        if (text.size() + got > limit)
-            return ReadStatus::Unreadable;  // grew past the limit while being read
-        text.append(buffer.data(), got);
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size - done, 1 << 20));
+        if (!::ReadFile(handle, &text[done], wanted, &got, nullptr) || got == 0)
+            return ReadStatus::Unreadable;  // a read error, or it shrank
+        done += got;
     }
+    char extra = 0;  // a byte past the size tells a file that grew
+    DWORD got = 0;
+    return ::ReadFile(handle, &extra, 1, &got, nullptr) && got == 0 ? ReadStatus::Read
+                                                                    : ReadStatus::Unreadable;
 }
 
 bool MarkForDeletion(HANDLE handle)
@@ -409,6 +417,130 @@ private:
     bool deletable_;
 };
 
+// An INI file. While it is read it is held without write sharing, so another cleaner
+// cannot write it meanwhile; the temporary is created anew and held without any sharing
+// until it is complete, so a planted one is never written through and nobody moves a part
+// of one into place. The replace keeps the file's attributes and security.
+class Win32IniFile : public RewritableFile {
+public:
+    explicit Win32IniFile(const std::string& path)
+        : path_(Widened(path)), temporary_(Widened(TemporaryNameOf(path)))
+    {
+    }
+    ~Win32IniFile() override { Close(); }
+
+    ReadStatus Open(std::size_t limit, std::string& text) override
+    {
+        if (path_.empty() || temporary_.empty())
+            return ReadStatus::Unreadable;
+        DeleteFileW(temporary_.c_str());  // what a killed run left
+        // Looked at first with no right to read or write: a pipe or device is never opened.
+        HANDLE probe = CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            return IsNotFound(GetLastError()) ? ReadStatus::Missing : ReadStatus::Unreadable;
+        bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;
+        CloseHandle(probe);
+        existed_ = true;
+        if (!onDisk || !Reopen())
+            return ReadStatus::Unreadable;  // read-only, or another writer has it open
+        return ReadOpenedFile(handle_, limit, text);
+    }
+
+    bool ReplaceWhole(const std::string& text) override
+    {
+        Close();  // the replace opens the file itself
+        HANDLE temporary = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (temporary == INVALID_HANDLE_VALUE)
+            return false;
+        bool ok = WriteWhole(temporary, text.data(), text.size()) &&
+                  FlushFileBuffers(temporary);
+        CloseHandle(temporary);
+        const DWORD moveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+        if (ok && existed_) {
+            ok = ReplaceFileW(path_.c_str(), temporary_.c_str(), nullptr, 0, nullptr, nullptr);
+            // A replace that failed after the old file lost its name leaves the new one.
+            if (!ok && GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                IsNotFound(GetLastError()))
+                ok = MoveFileExW(temporary_.c_str(), path_.c_str(), moveFlags);
+        } else if (ok) {
+            ok = MoveFileExW(temporary_.c_str(), path_.c_str(), moveFlags);
+        }
+        if (!ok)
+            DeleteFileW(temporary_.c_str());
+        return ok;
+    }
+
+    bool WriteAt(std::uint64_t offset, const char* data, std::size_t size) override
+    {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return Reopen() && SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) &&
+               WriteWhole(handle_, data, size);
+    }
+
+    bool SetEnd(std::uint64_t size) override
+    {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(size);
+        return Reopen() && SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) &&
+               SetEndOfFile(handle_) && FlushFileBuffers(handle_);
+    }
+
+private:
+    // Opens the file for reading and writing unless it is open; once it was open, only
+    // the very file (same volume and index) counts.
+    bool Reopen()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            return true;
+        handle_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        BY_HANDLE_FILE_INFORMATION info;
+        if (handle_ == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle_, &info)) {
+            Close();
+            return false;
+        }
+        const std::uint64_t index =
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        if (known_ && (volume_ != info.dwVolumeSerialNumber || index_ != index)) {
+            Close();
+            return false;
+        }
+        known_ = true;
+        volume_ = info.dwVolumeSerialNumber;
+        index_ = index;
+        return true;
+    }
+
+    void Close()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+    static bool WriteWhole(HANDLE handle, const char* data, std::size_t size)
+    {
+        for (std::size_t done = 0; done < size;) {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1 << 20));
+            if (!WriteFile(handle, data + done, chunk, &written, nullptr) || written == 0)
+                return false;
+            done += written;
+        }
+        return true;
+    }
+
+    std::wstring path_, temporary_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool existed_ = false;
+    bool known_ = false;
+    DWORD volume_ = 0;
+    std::uint64_t index_ = 0;
+};
+
 class Win32Platform : public Platform {
 public:
     char Separator() const override { return '\\'; }
@@ -496,27 +628,11 @@ public:
         return true;
     }
 
-    // The private-profile writer reads the file itself: it is handed only a regular file
-    // within the size limit (or none, which it creates).
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override
     {
-        HANDLE handle = CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE && !IsNotFound(GetLastError()))
-            return false;
-        if (handle != INVALID_HANDLE_VALUE) {
-            BY_HANDLE_FILE_INFORMATION info;
-            bool fits = GetFileType(handle) == FILE_TYPE_DISK &&
-                        GetFileInformationByHandle(handle, &info) &&
-                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                        info.nFileSizeHigh == 0 && info.nFileSizeLow <= kIniSizeLimit;
-            CloseHandle(handle);
-            if (!fits)
-                return false;
-        }
-        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                          file.c_str()) != 0;
+        Win32IniFile ini(file);
+        return UpdateIniFile(ini, section, key, value, "\r\n");
     }
 
     void Write(Stream stream, const std::string& text) override

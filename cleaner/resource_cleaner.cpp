@@ -1,9 +1,10 @@
-// The cleaning pass: collect, select, then delete unreferenced scene files and stale
-// resources. Every read and deletion is made below the one open "common/petsoc"; deletions
+// The cleaning pass: read every configuration, then delete unreferenced scene files (judged
+// one by one as the scene cache is walked) and stale resources. Every read and deletion is made below the one open "common/petsoc"; deletions
 // go through folders opened without following links, so they stay strictly inside it.
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -113,25 +114,27 @@ private:
     const CurrentPaths& current_;
 };
 
-// Collects the full path of every file below a folder into `files`.
-class FileCollection : public TreeVisitor {
+// On its way through the scene cache, deletes every file and link that no current
+// configuration keeps, through the open folder holding it; nothing is stored per file. A
+// path cut to fit a path buffer is neither deleted nor entered.
+class SceneSweep : public TreeVisitor {
 public:
-    FileCollection(const std::string& folder, std::set<std::string>& files)
-        : paths_{folder}, files_(files)
+    SceneSweep(const std::string& folder, const CResourceCleaner& cleaner)
+        : paths_{folder}, cleaner_(cleaner)
     {
     }
 
-    void File(Folder&, const DirEntry& entry) override
+    void File(Folder& folder, const DirEntry& entry) override
     {
         std::string path;
-        if (ChildPath(entry, path))
-            files_.insert(path);  // files and links, which are never entered
+        if (ChildPath(entry, path) && !cleaner_.IsKept(path))
+            folder.RemoveEntry(entry.name, false);  // file attributes are left as they are
     }
     std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
     {
         std::string path;
         if (!ChildPath(entry, path))
-            return nullptr;  // a cut path is neither collected nor entered
+            return nullptr;
         std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Read);
         if (child)
             paths_.push_back(path);
@@ -150,7 +153,7 @@ private:
     }
 
     std::vector<std::string> paths_;  // the open folders' full paths, deepest last
-    std::set<std::string>& files_;
+    const CResourceCleaner& cleaner_;
 };
 
 }  // namespace
@@ -176,69 +179,55 @@ int CResourceCleaner::ReadLocalVersion()
 
 void CResourceCleaner::Run()
 {
+    try {
+        RunPass();
+    } catch (const std::bad_alloc&) {
+        // Memory ran out: the pass ends as after a failed read, and lets go of its tables.
+        currentResources.clear();
+        keepFiles.clear();
+        tileGrids.clear();
+        staleResources.clear();
+        std::vector<std::string>().swap(currentPaths);
+    }
+    petsocRoot_.reset();  // a later pass opens it again
+    petsocTried_ = false;
+}
+
+void CResourceCleaner::RunPass()
+{
     localVersion = ReadLocalVersion();
     if (localVersion == 0)
         return;
     std::string petsoc;
     if (!PetsocRoot(petsoc))
         return;  // nothing there to read or delete
-    const char separator = CurrentPlatform().Separator();
-    char scene[kPathCapacity];
-    if (FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(), separator,
-                   separator, separator))
-        CollectFiles(scene);
     LoadCurrentManifest();
     CollectReferencedFiles();
-    SelectUnreferenced();
     ScanOldManifests();
     // A failed read is not "nothing is current": without every word, nothing of that goes.
-    if (currentManifestRead && referencesRead && !deleteFiles.empty())
+    if (currentManifestRead && referencesRead)
         DeleteUnreferenced();
     if (currentManifestRead && !staleResources.empty())
         PurgeStaleResources();
-    petsocRoot_.reset();  // a later pass opens it again
-    petsocTried_ = false;
 }
 
-// Reached from the open "common/petsoc" step by step, without following links.
-void CResourceCleaner::CollectFiles(const std::string& folder)
-{
-    std::string petsoc;
-    Folder* root = PetsocRoot(petsoc);
-    std::vector<std::string> steps;
-    if (!root || !StepsBelow(petsoc, folder, CurrentPlatform().Separator(), steps))
-        return;
-    std::unique_ptr<Folder> opened;
-    Folder* at = root;
-    for (const std::string& step : steps) {
-        if (step == ".." || !(opened = OpenFolderNamed(*at, step)))
-            return;
-        at = opened.get();
-    }
-    FileCollection collection(folder, scannedFiles);
-    WalkTree(*at, collection);
-}
-
-void CResourceCleaner::SelectUnreferenced()
-{
-    for (auto it = scannedFiles.begin(); it != scannedFiles.end();) {
-        if (IsKept(*it)) {
-            ++it;
-            continue;
-        }
-        deleteFiles.insert(*it);
-        it = scannedFiles.erase(it);
-    }
-}
-
+// Reached from the held "common/petsoc" step by step, without following links.
 void CResourceCleaner::DeleteUnreferenced()
 {
     std::string petsoc;
     Folder* root = PetsocRoot(petsoc);
-    std::unique_ptr<Folder> folder = root ? root->OpenAgain("scene-cache") : nullptr;
-    RootedRemover remover(petsoc, folder.get(), false);
-    for (const std::string& path : deleteFiles)
-        remover.RemoveFileAt(path, false);  // file attributes are left as they are
+    const char separator = CurrentPlatform().Separator();
+    char scene[kPathCapacity];
+    if (!root || !FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(),
+                             separator, separator, separator))
+        return;
+    std::unique_ptr<Folder> folder = root->OpenAgain("scene-cache");
+    for (const char* step : {"Data", "res", "scene"}) {
+        if (!folder || !(folder = OpenFolderNamed(*folder, step)))
+            return;
+    }
+    SceneSweep sweep(scene, *this);
+    WalkTree(*folder, sweep);
 }
 
 void CResourceCleaner::PurgeStaleResources()

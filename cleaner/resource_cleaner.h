@@ -10,8 +10,8 @@
 // done to its path meanwhile can lead the pass elsewhere. The pass deletes only on the word
 // of files it read whole, and never a current resource.
 //
-// Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion and the collecting,
-// selecting and deleting steps), manifest_readers.cpp (the manifests and resource names),
+// Where each part lives: resource_cleaner.cpp (Run, ReadLocalVersion, the scene-cache sweep
+// and the purge), manifest_readers.cpp (the manifests and resource names),
 // scene_readers.cpp (scene configurations, NPC lists, tiles and what is kept).
 #pragma once
 
@@ -28,12 +28,18 @@ class TiXmlDocument;
 
 namespace cleaner {
 
+// Bounds on the tables, so that memory stays bounded whatever the files hold; reaching one
+// only ever keeps files: names kept beyond it make the scene step a failed read, and an
+// outdated manifest whose entries would pass it is left, with all it names, for a later run.
+constexpr std::size_t kKeptNameLimit = 100000;
+constexpr std::size_t kStaleEntryLimit = 50000;
+
 class CResourceCleaner {
 public:
     // The cleaning pass. Does nothing unless a running client publishes its version;
     // all reading ends before the first deletion. Deletes nothing unless the current
     // manifest was read whole, and no scene file unless every scene configuration and
-    // NPC list was.
+    // NPC list was. Memory running out ends it like a failed read: nothing more is deleted.
     void Run();
 
     // --- readers ---
@@ -64,13 +70,11 @@ public:
 
     // --- the pass ---
 
-    // Adds every file below `folder`, at any depth, to `scannedFiles`.
-    void CollectFiles(const std::string& folder);
     // True when a current configuration names `path`: it is in `keepFiles` or a tile of
     // one of `tileGrids`.
     bool IsKept(const std::string& path) const;
-    // Moves the scanned files that are not kept into `deleteFiles`.
-    void SelectUnreferenced();
+    // Walks the scene cache and deletes every file in it that is not kept, as it is met
+    // (a million files cost no memory).
     void DeleteUnreferenced();
     // Deletes stale resources by the category of their resource id, except any that names
     // a current resource or a folder holding one.
@@ -79,9 +83,7 @@ public:
     // The tables, in this order; open to the cleaner's tests.
     int localVersion = 0;
     std::map<std::string, std::string> currentResources;
-    std::set<std::string> scannedFiles;
     std::set<std::string> keepFiles;
-    std::set<std::string> deleteFiles;
     std::map<std::string, std::set<std::string>> staleResources;
 
     // A Background's tile grid: `prefix` is the full path its tile names start with.
@@ -104,6 +106,8 @@ public:
     bool referencesRead = false;
 
 private:
+    // The pass itself; `Run` ends it when memory runs out.
+    void RunPass();
     // "common/petsoc", opened at its first use and held until the pass ends; null when it
     // cannot be opened. `path` gets its path.
     Folder* PetsocRoot(std::string& path);
@@ -126,6 +130,7 @@ private:
 
     std::unique_ptr<Folder> petsocRoot_;
     bool petsocTried_ = false;
+    std::size_t staleEntries_ = 0;  // paths held in `staleResources`
 };
 
 }  // namespace cleaner

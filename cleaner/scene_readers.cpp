@@ -55,6 +55,10 @@ bool IsTileOf(const CResourceCleaner::TileGrid& grid, const std::string& path)
 
 void CResourceCleaner::Keep(const std::string& name)
 {
+    if (keepFiles.size() + tileGrids.size() >= kKeptNameLimit) {
+        referencesRead = false;  // what is named beyond the bound is not known: keep all
+        return;
+    }
     std::string path;
     ResourcePath(name, path);  // a cut path can only keep, never delete
     keepFiles.insert(path);
@@ -139,6 +143,10 @@ void CResourceCleaner::AddTileNames(const std::string& base, int rows, int colum
 {
     if (rows <= 0 || columns <= 0)
         return;
+    if (keepFiles.size() + tileGrids.size() >= kKeptNameLimit) {
+        referencesRead = false;
+        return;
+    }
     const char separator = CurrentPlatform().Separator();
     std::string prefix = GetModuleDir() + separator + "common" + separator + "petsoc" + separator;
     for (char c : base)

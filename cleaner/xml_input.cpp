@@ -50,15 +50,26 @@ class NestingScan {
 public:
     explicit NestingScan(const std::string& text) : text_(text), size_(text.size()) {}
 
-    std::size_t Deepest()
+    // The deepest nesting the parser can reach; `nodes` gets the most nodes it can build.
+    std::size_t Deepest(std::size_t& nodes)
     {
         if (StartsWith(0, "\xEF\xBB\xBF", false))
             encoding_ = Encoding::Utf8;
         std::size_t at = 0, depth = 0, deepest = 0;
         while (at < size_ && !unsure_) {
             if (text_[at] != '<') {
-                at = SkipRun(at, '<');
-            } else if (depth > 0 && At(at + 1) == '/') {
+                const std::size_t end = SkipRun(at, '<');
+                // A run of blanks between elements makes no node.
+                nodes_ += std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(at),
+                                      text_.begin() + static_cast<std::ptrdiff_t>(end), IsSpace)
+                              ? 0
+                              : 1;
+                at = end;
+                continue;
+            }
+            const bool endTag = depth > 0 && At(at + 1) == '/';
+            nodes_ += endTag ? 0 : 1;  // an element, comment, declaration or other markup
+            if (endTag) {
                 --depth;  // an end tag, read to its '>'
                 at = After(at + 2, ">");
             } else if (StartsWith(at, "<?xml", true)) {
@@ -76,6 +87,7 @@ public:
                 at = After(at + 1, ">");  // "<!DOCTYPE ...>" and other unknown markup
             }
         }
+        nodes = unsure_ ? kUnknownDepth : nodes_;
         return unsure_ ? kUnknownDepth : deepest;
     }
 
@@ -198,8 +210,10 @@ private:
                 empty = true;
                 return at + 2;
             }
-            if (c == '=' && ++attributes > kAttributeLimit)
-                unsure_ = true;
+            if (c == '=') {
+                ++nodes_;  // at most one attribute per '='
+                unsure_ = unsure_ || ++attributes > kAttributeLimit;
+            }
             at = (c == '"' || c == '\'') ? QuotedValue(at) : at + 1;
         }
         return size_;
@@ -277,53 +291,80 @@ private:
     const std::size_t size_;
     Encoding encoding_ = Encoding::Unknown;
     bool unsure_ = false;
+    std::size_t nodes_ = 0;
     std::size_t semicolon_ = std::string::npos;  // the last ';' a reference was read to
     bool hexReference_ = false, decimalReference_ = false;  // what reads up to it
 };
 
 }  // namespace
 
-std::string XmlText(const std::string& bytes)
+namespace {
+
+// `bytes` turned into an `XmlText` where they are, so a large file is never held twice.
+void MakeXmlText(std::string& bytes)
 {
-    std::string text;
-    text.reserve(bytes.size());
+    std::size_t to = 0;
     for (std::size_t at = 0; at < bytes.size() && bytes[at] != '\0'; ++at) {
         if (bytes[at] != '\r') {
-            text += bytes[at];
+            bytes[to++] = bytes[at];
             continue;
         }
-        text += '\n';
+        bytes[to++] = '\n';
         if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
             ++at;
     }
+    bytes.resize(to);
+}
+
+// Parses `text`, which must end in four NULs: the parser may step up to three bytes past
+// the last one inside a UTF-8 sequence, and finds NULs there.
+bool ParsePadded(const std::string& text, TiXmlDocument& document)
+{
+    document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !document.Error();
+}
+
+}  // namespace
+
+std::string XmlText(const std::string& bytes)
+{
+    std::string text = bytes;
+    MakeXmlText(text);
     return text;
 }
 
 std::size_t XmlNestingBound(const std::string& text)
 {
-    return NestingScan(text).Deepest();
+    std::size_t nodes = 0;
+    return NestingScan(text).Deepest(nodes);
+}
+
+std::size_t XmlNodeBound(const std::string& text)
+{
+    std::size_t nodes = 0;
+    NestingScan(text).Deepest(nodes);
+    return nodes;
 }
 
 bool ParseXmlText(const std::string& text, TiXmlDocument& document)
 {
-    // The parser may step up to three bytes past the last one inside a UTF-8 sequence: it
-    // finds NULs there.
     std::string padded = text;
     padded.append(4, '\0');
-    document.Parse(padded.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-    return !document.Error();
+    return ParsePadded(padded, document);
 }
 
 ReadStatus ReadXml(Folder& folder, const std::string& path, TiXmlDocument& document)
 {
-    std::string bytes;
-    ReadStatus status = folder.ReadWhole(path, kXmlSizeLimit, bytes);
+    std::string text;
+    ReadStatus status = folder.ReadWhole(path, kXmlSizeLimit, text);
     if (status != ReadStatus::Read)
         return status;
-    const std::string text = XmlText(bytes);
-    if (XmlNestingBound(text) > kXmlDepthLimit || !ParseXmlText(text, document))
+    MakeXmlText(text);
+    std::size_t nodes = 0;
+    if (NestingScan(text).Deepest(nodes) > kXmlDepthLimit || nodes > kXmlNodeLimit)
         return ReadStatus::Unreadable;
-    return ReadStatus::Read;
+    text.append(4, '\0');
+    return ParsePadded(text, document) ? ReadStatus::Read : ReadStatus::Unreadable;
 }
 
 }  // namespace cleaner

@@ -1,6 +1,7 @@
 // Reading the client's XML files as input a local user may have written: whole, from regular
 // files only, within a size limit, and parsed only when TinyXML's recursive parser cannot
-// nest deeper than a depth limit (a deep document would overflow the stack).
+// nest deeper than a depth limit (a deep document would overflow the stack) nor build more
+// nodes than a node limit (a flood of small elements would take many times the file's size).
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,10 @@ namespace cleaner {
 
 constexpr std::size_t kXmlSizeLimit = 16 * 1024 * 1024;
 constexpr std::size_t kXmlDepthLimit = 256;
+// Nodes (elements, attributes, texts, comments...) of one document: each costs the parser
+// a few hundred bytes, so this bounds a document's memory to some tens of MiB, whatever
+// its shape.
+constexpr std::size_t kXmlNodeLimit = 100000;
 
 // `bytes` as TinyXML's LoadFile hands a file to its parser: up to the first NUL, with each
 // CR LF and each lone CR turned into LF.
@@ -28,12 +33,17 @@ std::string XmlText(const std::string& bytes);
 // attributes).
 std::size_t XmlNestingBound(const std::string& text);
 
+// The most nodes TinyXML's parser can build from `text` (an `XmlText`): elements, attributes,
+// texts, comments and other markup; the largest value where `XmlNestingBound` cannot tell.
+std::size_t XmlNodeBound(const std::string& text);
+
 // Parses `text` (an `XmlText`) into `document`; false when it is not well-formed.
 bool ParseXmlText(const std::string& text, TiXmlDocument& document);
 
 // Reads the file `path` below `folder` and parses it. Missing when nothing is there;
 // Unreadable when it is no regular file, cannot be read, holds more than `kXmlSizeLimit`
-// bytes, nests deeper than `kXmlDepthLimit` elements or is not well-formed.
+// bytes, nests deeper than `kXmlDepthLimit` elements, could make more than `kXmlNodeLimit`
+// nodes or is not well-formed.
 ReadStatus ReadXml(Folder& folder, const std::string& path, TiXmlDocument& document);
 
 }  // namespace cleaner

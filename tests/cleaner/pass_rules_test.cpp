@@ -88,6 +88,14 @@ TEST(PassRules, FailedReadsStopTheDeletionsThatRelyOnThem)
              t.fake.AddText(current, manifest + std::string(cleaner::kXmlSizeLimit, ' '));
          },
          false, false},
+        {"manifest over the node limit",
+         [&](Pass& t) {
+             std::string flood = manifest;
+             for (std::size_t i = 0; i <= cleaner::kXmlNodeLimit; ++i)
+                 flood.insert(flood.size() - 22, "<a/>");
+             t.fake.AddText(current, flood);
+         },
+         false, false},
         {"manifest naming no resource",
          [&](Pass& t) { t.fake.AddText(current, "<Config><NormalRes/></Config>"); }, false,
          false},
@@ -126,6 +134,28 @@ TEST(PassRules, FailedReadsStopTheDeletionsThatRelyOnThem)
         EXPECT_EQ(c.staleGoes, !t.fake.Exists(At("Data/panel1.zip"))) << c.what;
         EXPECT_EQ(c.staleGoes, !t.fake.Exists(At("PetCommunityRes_56.xml"))) << c.what;
     }
+}
+
+// Outdated manifests that together name more stale paths than the bound: one whose paths
+// would pass it stays, with all it names, and goes in a later run.
+TEST(PassRules, StaleBoundKeepsWholeManifestsForALaterRun)
+{
+    Pass t;
+    t.fake.AddText(At("PetCommunityRes_57.xml"), Manifest({{"Other", "Data/x.swf"}}));
+    for (const std::string version : {"55", "56"}) {
+        Resources resources;
+        for (std::size_t i = 0; i < cleaner::kStaleEntryLimit * 3 / 5; ++i)
+            resources.emplace_back("StaticRes", "Data/v" + version + "/" + std::to_string(i));
+        t.fake.AddText(At("PetCommunityRes_" + version + ".xml"), Manifest(resources));
+        t.fake.AddFile(At("Data/v" + version + "/0.zip"));
+    }
+    t.Run();
+    EXPECT_FALSE(t.fake.Exists(At("Data/v55/0.zip")));
+    EXPECT_TRUE(t.fake.Exists(At("Data/v56/0.zip")));
+    EXPECT_TRUE(t.fake.Exists(At("PetCommunityRes_56.xml")));
+    t.Run();
+    EXPECT_FALSE(t.fake.Exists(At("Data/v56/0.zip")));
+    EXPECT_FALSE(t.fake.Exists(At("PetCommunityRes_56.xml")));
 }
 
 TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)

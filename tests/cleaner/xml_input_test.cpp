@@ -31,6 +31,7 @@ TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
         TiXmlDocument document;
         cleaner::ParseXmlText(text, document);
         EXPECT_LE(ParsedDepth(document), cleaner::XmlNestingBound(text)) << text;
+        EXPECT_LE(ParsedNodes(document), cleaner::XmlNodeBound(text)) << text;
     }
     // An encoding that only a decoded reference would tell is not guessed at; an element
     // with more attributes than the parser handles in reasonable time is not parsed.
@@ -40,6 +41,17 @@ TEST(XmlNestingBound, NeverBelowWhatTheParserNests)
     for (const std::string& text :
          {std::string("<?xml encoding='UTF&#45;8'?><a/>"), crowded + "/>"})
         EXPECT_GT(cleaner::XmlNestingBound(text), cleaner::kXmlDepthLimit) << text;
+}
+
+// Blanks between elements and end tags make no node: an ordinary document counts what the
+// parser builds.
+TEST(XmlNodeBound, CountsWhatTheParserBuilds)
+{
+    const std::string text =
+        "<?xml version='1.0'?>\n<a x='1' y='2'>\n  <b>text</b> <!-- c -->\n</a>";
+    TiXmlDocument document;
+    ASSERT_TRUE(cleaner::ParseXmlText(text, document));
+    EXPECT_EQ(ParsedNodes(document), cleaner::XmlNodeBound(text));
 }
 
 TEST(XmlText, EndsAtNulWithLineEndsAsLoadFileGivesThem)

@@ -210,6 +210,39 @@ TEST_F(CleanerProgram, LinksAtAndInClientFolderNeverReachTheirTargets)
     }
 }
 
+// On a full disk the record is written whole or not at all: no other line of the file is
+// ever cut. The disk is a small file system mounted from the Linux side (root only).
+TEST_F(CleanerProgram, FullDiskNeverCutsTheIni)
+{
+    const std::string disk = install.string();
+    if (testsupport::RunLinuxShell("mount -t tmpfs -o size=16m tmpfs \"$1\" 2>/dev/null",
+                                   {disk}) != 0)
+        GTEST_SKIP() << "mounting a small file system needs root and the right to mount";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { testsupport::RunLinuxShell("umount -l \"$1\"", {path}); }
+    } unmount{disk};
+    ASSERT_TRUE(testsupport::CopyProgram(ProgramPath("cleaner"), cleanerCopy));
+    std::string ini = "[user]\r\nname=Ann\r\n[app]\r\nusedspace=9\r\n";
+    for (int i = 0; i < 20000; ++i)
+        ini += "key" + std::to_string(i) + "=important\r\n";
+    // The file fills its last page, and the new value (16 MB) has one digit more: the new
+    // text needs a page the disk no longer has.
+    ini += ";" + std::string(4096 - (ini.size() + 3) % 4096, 'x') + "\r\n";
+    WriteText(install / "localinfor.ini", ini);
+    testsupport::RunLinuxShell("cat /dev/zero > \"$1\" 2>/dev/null; true",
+                               {(install / "filler").string()});
+
+    EXPECT_EQ(1, RunCleaner());
+
+    std::string after = ReadText(install / "localinfor.ini");
+    const std::string::size_type at = after.find("usedspace=") + 10;
+    ASSERT_LT(at, after.size());
+    after.replace(at, after.find('\r', at) - at, "9");  // the one value that may change
+    EXPECT_TRUE(after == ini) << after.size() << " bytes, ending "
+                              << after.substr(after.size() > 40 ? after.size() - 40 : 0);
+}
+
 TEST_F(CleanerProgram, UsedSpaceKeepsOtherIniContentAndSkipsLinkTargets)
 {
     WriteText(install / "localinfor.ini",

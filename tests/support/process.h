@@ -71,6 +71,11 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& w
 // the special files a Wine user's tree may hold. False, with the reason, when none is made.
 bool MakeFifo(const std::string& path, std::string& why);
 
+// Runs the shell `script` on the Linux side (under Wine through Wine's Z: drive) to its end,
+// with `paths` (Unix paths of them under Wine) as $1, $2...; gives its exit code, -1 when it
+// could not run.
+int RunLinuxShell(const std::string& script, const std::vector<std::string>& paths);
+
 // Under Wine, removes `folder` with everything in it from the Linux side, links as
 // themselves (Wine's own calls, std::filesystem's included, follow Unix links), and answers
 // true; false elsewhere, where std::filesystem removes links as themselves.

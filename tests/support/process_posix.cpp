@@ -196,6 +196,13 @@ bool MakeFifo(const std::string& path, std::string& why)
     return false;
 }
 
+int RunLinuxShell(const std::string& script, const std::vector<std::string>& paths)
+{
+    std::vector<std::string> args = {"-c", script, "sh"};
+    args.insert(args.end(), paths.begin(), paths.end());
+    return RunProgram("/bin/sh", args);
+}
+
 bool DeleteTreeUnderWine(const std::string&)
 {
     return false;

@@ -309,6 +309,17 @@ bool MakeFifo(const std::string& path, std::string& why)
     return true;
 }
 
+int RunLinuxShell(const std::string& script, const std::vector<std::string>& paths)
+{
+    std::vector<std::string> unixPaths;
+    for (const std::string& path : paths) {
+        unixPaths.push_back(UnixPathOf(path));
+        if (unixPaths.back().empty())
+            return -1;
+    }
+    return RunLinuxScript(script, unixPaths);
+}
+
 bool DeleteTreeUnderWine(const std::string& folder)
 {
     std::string unixFolder = UnixPathOf(folder);
