@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "cleaner/ini_file.h"
@@ -231,17 +232,26 @@ public:
         return unlinkat(fd_, name.c_str(), 0) == 0;
     }
 
+    // One statx per entry, where the file system reports the immutable and append-only
+    // flags with it; the folder's own part is looked at once.
     bool CanRemoveEntry(const std::string& name, bool) override
     {
-        struct stat info;
-        return fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-               !S_ISDIR(info.st_mode) && MayUnlink(name, info);
+        struct statx info;
+        if (statx(fd_, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                  STATX_TYPE | STATX_MODE | STATX_UID, &info) != 0 ||
+            S_ISDIR(info.stx_mode) || !FolderLetsGoOf(info.stx_uid))
+            return false;
+        constexpr auto kPinnedFlags = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+        if ((info.stx_attributes_mask & kPinnedFlags) == kPinnedFlags)
+            return (info.stx_attributes & kPinnedFlags) == 0;
+        return !EntryPinned(name, info.stx_mode);
     }
 
     bool CanRemoveSubfolder(Folder& child, const std::string& name) override
     {
         struct stat info;
-        return fstat(static_cast<PosixFolder&>(child).fd_, &info) == 0 && MayUnlink(name, info);
+        return fstat(static_cast<PosixFolder&>(child).fd_, &info) == 0 &&
+               FolderLetsGoOf(info.st_uid) && !EntryPinned(name, info.st_mode);
     }
 
     FolderId Id() override
@@ -290,28 +300,35 @@ public:
 private:
     explicit PosixFolder(int fd) : fd_(fd) {}
 
-    // What the system checks before it unlinks `name` (looked at as `entry`) from this
-    // folder: write and search rights here, the sticky rule, no immutable or append-only
-    // flag on this folder or on the entry.
-    bool MayUnlink(const std::string& name, const struct stat& entry) const
+    // What the system checks of this folder before it unlinks an entry owned by `owner`
+    // from it: write and search rights, no immutable or append-only flag, the sticky rule.
+    // The folder's part is looked at once per open folder (a dry run asks for every file).
+    bool FolderLetsGoOf(uid_t owner)
     {
-        struct stat folder;
-        if (faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) != 0 || fstat(fd_, &folder) != 0 ||
-            Pinned(fd_))
-            return false;
+        if (!folderLook_) {
+            struct stat folder{};
+            const bool open = faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) == 0 &&
+                              fstat(fd_, &folder) == 0 && !Pinned(fd_);
+            folderLook_ = FolderLook{open, (folder.st_mode & S_ISVTX) != 0, folder.st_uid};
+        }
         const uid_t user = geteuid();
-        if ((folder.st_mode & S_ISVTX) && user != 0 && user != entry.st_uid &&
-            user != folder.st_uid)
-            return false;
-        if (!S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode))
-            return true;  // devices and FIFOs are never opened, not even to read flags
+        return folderLook_->open &&
+               !(folderLook_->sticky && user != 0 && user != owner &&
+                 user != folderLook_->owner);
+    }
+
+    // True when the entry `name` (of `mode`) is immutable or append-only, read by opening it.
+    bool EntryPinned(const std::string& name, mode_t mode) const
+    {
+        if (!S_ISREG(mode) && !S_ISDIR(mode))
+            return false;  // devices and FIFOs are never opened, not even to read flags
         int fd = openat(fd_, name.c_str(),
                         O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
-            return true;  // flags unknown; only root can set them
+            return false;  // flags unknown; only root can set them
         bool pinned = Pinned(fd);
         close(fd);
-        return !pinned;
+        return pinned;
     }
 
     // True when the file open as `fd` is immutable or append-only.
@@ -327,7 +344,13 @@ private:
         return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
     }
 
+    struct FolderLook {
+        bool open;    // may be written and searched, and is not pinned
+        bool sticky;
+        uid_t owner;
+    };
     int fd_;
+    std::optional<FolderLook> folderLook_;
 };
 
 // Writes all `size` bytes at `offset`, or where the descriptor stands when it is -1.
