@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "cleaner/current_paths.h"
+
 namespace cleaner {
 
 namespace {
@@ -17,17 +19,23 @@ std::vector<DirEntry> EntriesOf(Folder& folder)
 
 class Removal : public TreeVisitor {
 public:
-    explicit Removal(bool pause) : pause_(pause) {}
+    Removal(bool pause, const CurrentIdentities* current) : pause_(pause), current_(current) {}
 
     void File(Folder& folder, const DirEntry& entry) override
     {
+        FolderId id;
+        if (current_ && (!folder.IdOf(entry.name, id) || current_->Holds(id)))
+            return;
         folder.RemoveEntry(entry.name, /*clearReadOnly=*/true);
         if (pause_)
             CurrentPlatform().PauseMilliseconds(2);
     }
     std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
     {
-        return folder.OpenSubfolder(entry, FolderAccess::Delete);
+        std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Delete);
+        if (child && current_ && current_->Holds(child->Id()))
+            return nullptr;
+        return child;
     }
     void Leave(Folder& folder, std::unique_ptr<Folder> child, const DirEntry& entry) override
     {
@@ -36,6 +44,7 @@ public:
 
 private:
     bool pause_;
+    const CurrentIdentities* current_;
 };
 
 class SizeSum : public TreeVisitor {
@@ -57,7 +66,7 @@ public:
 std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name)
 {
     DirEntry entry;
-    if (!parent.Lookup(name, entry) || entry.kind != EntryKind::Directory)
+    if (!parent.Lookup(name, entry) || entry.kind != EntryKind::Directory || entry.mountPoint)
         return nullptr;
     return parent.OpenSubfolder(entry, FolderAccess::Read);
 }
@@ -87,6 +96,8 @@ void WalkTree(Folder& top, TreeVisitor& visitor)
             continue;
         }
         const DirEntry entry = entries[at++];
+        if (entry.mountPoint)
+            continue;  // another file system: not this walk's
         if (entry.kind != EntryKind::Directory) {
             visitor.File(folder, entry);
             continue;
@@ -98,12 +109,14 @@ void WalkTree(Folder& top, TreeVisitor& visitor)
     }
 }
 
-bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
+bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause,
+                      const CurrentIdentities* current)
 {
-    std::unique_ptr<Folder> folder = parent.OpenSubfolder(entry, FolderAccess::Delete);
+    Removal removal(pause, current);
+    std::unique_ptr<Folder> folder =
+        entry.mountPoint ? nullptr : removal.Enter(parent, entry);
     if (!folder)
         return true;
-    Removal removal(pause);
     WalkTree(*folder, removal);
     parent.RemoveSubfolder(std::move(folder), entry.name);
     return true;

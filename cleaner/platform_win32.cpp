@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -157,6 +158,95 @@ ReadStatus ReadOpenedFile(HANDLE handle, std::size_t limit, std::string& text)
     }
 }
 
+// FILE_ID_INFO and its class (Windows 8 and later; older systems refuse the request).
+struct FileIdInfo {
+    ULONGLONG volumeSerialNumber;
+    BYTE fileId[16];
+};
+constexpr auto kFileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+// What identifies what `handle` has open: the volume's serial number and the file's 128-bit
+// id where the system has them, else the volume serial and the file index.
+FolderId IdOfHandle(HANDLE handle)
+{
+    FolderId id;
+    FileIdInfo info{};
+    if (GetFileInformationByHandleEx(handle, kFileIdInfoClass, &info, sizeof info)) {
+        id.volume = info.volumeSerialNumber;
+        std::memcpy(&id.index, info.fileId, sizeof id.index);
+        std::memcpy(&id.indexHigh, info.fileId + sizeof id.index, sizeof id.indexHigh);
+        return id;
+    }
+    BY_HANDLE_FILE_INFORMATION byHandle;
+    if (GetFileInformationByHandle(handle, &byHandle)) {
+        id.volume = byHandle.dwVolumeSerialNumber;
+        id.index = (static_cast<std::uint64_t>(byHandle.nFileIndexHigh) << 32) |
+                   byHandle.nFileIndexLow;
+    }
+    return id;
+}
+
+// Opens `path` as a reader does (links followed), only to look at it; a folder opens too.
+HANDLE OpenToLookAt(const std::string& path)
+{
+    return CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Reports the steps of `finalPath` ("\\?\C:\a\b") from below the volume's root down,
+// each with the identity of the folder holding it; `known` keeps the identities already
+// looked up by path, so that the folders shared by several paths are opened once.
+bool ReportFinalSteps(const std::string& finalPath, std::map<std::string, FolderId>& known,
+                      const std::function<void(const PathStep&)>& visit)
+{
+    std::string::size_type start = finalPath.find(':');
+    if (finalPath.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        start = finalPath.find('\\', finalPath.find('\\', 8) + 1);  // past the share
+    else if (start != std::string::npos)
+        ++start;
+    if (start == std::string::npos)
+        return false;
+    std::string at = finalPath.substr(0, start) + '\\';
+    for (std::string::size_type from = start + 1; from <= finalPath.size();) {
+        std::string::size_type end = finalPath.find('\\', from);
+        if (end == std::string::npos)
+            end = finalPath.size();
+        const std::string name = finalPath.substr(from, end - from);
+        const std::string next = at + (at.back() == '\\' ? "" : "\\") + name;
+        for (const std::string* path : {&at, &next}) {
+            if (known.count(*path))
+                continue;
+            HANDLE handle = OpenToLookAt(*path);
+            if (handle == INVALID_HANDLE_VALUE)
+                return false;
+            known[*path] = IdOfHandle(handle);
+            CloseHandle(handle);
+        }
+        if (!name.empty())
+            visit(PathStep{known[at], name, known[next]});
+        at = next;
+        from = end + 1;
+    }
+    return true;
+}
+
+// Whether the private-profile writer may be handed `file`: missing, or a regular file on
+// disk within the size limit.
+bool IniFits(const std::string& file)
+{
+    HANDLE handle = CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return IsNotFound(GetLastError());
+    BY_HANDLE_FILE_INFORMATION info;
+    bool fits = GetFileType(handle) == FILE_TYPE_DISK &&
+                GetFileInformationByHandle(handle, &info) &&
+                !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                info.nFileSizeHigh == 0 && info.nFileSizeLow <= kIniSizeLimit;
+    CloseHandle(handle);
+    return fits;
+}
+
 bool MarkForDeletion(HANDLE handle)
 {
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -267,16 +357,43 @@ public:
                !(attributes & FILE_ATTRIBUTE_READONLY);
     }
 
-    FolderId Id() override
+    FolderId Id() override { return IdOfHandle(handle_); }
+
+    // Opened as itself: a link's own identity (under Wine, a Unix link opens as its target).
+    bool IdOf(const std::string& name, FolderId& id) override
     {
-        BY_HANDLE_FILE_INFORMATION info;
-        FolderId id;
-        if (GetFileInformationByHandle(handle_, &info)) {
-            id.volume = info.dwVolumeSerialNumber;
-            id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-                       info.nFileIndexLow;
+        OpenedEntry opened;
+        HANDLE handle = OpenChild(name, FILE_READ_ATTRIBUTES, kShareAll, opened);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        id = IdOfHandle(handle);
+        CloseHandle(handle);
+        return true;
+    }
+
+    bool Resolve(const std::string& path,
+                 const std::function<void(const PathStep&)>& visit) override
+    {
+        std::map<std::string, FolderId> known;
+        std::string prefix;
+        bool found = true;
+        for (std::string::size_type from = 0; found && from <= path.size();) {
+            std::string::size_type end = path.find_first_of("\\/", from);
+            if (end == std::string::npos)
+                end = path.size();
+            const std::string step = path.substr(from, end - from);
+            from = end + 1;
+            if (step.empty() || step == ".")
+                continue;
+            prefix += (prefix.empty() ? "" : "\\") + step;
+            HANDLE handle = OpenToLookAt(BelowPath(prefix));
+            if (handle == INVALID_HANDLE_VALUE)
+                return false;
+            const std::string finalPath = FinalPathOf(handle);
+            CloseHandle(handle);
+            found = ReportFinalSteps(finalPath, known, visit);
         }
-        return id;
+        return found;
     }
 
     // A duplicate of the held handle: the same open folder, still without delete sharing.
@@ -501,23 +618,11 @@ public:
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override
     {
-        HANDLE handle = CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE && !IsNotFound(GetLastError()))
-            return false;
-        if (handle != INVALID_HANDLE_VALUE) {
-            BY_HANDLE_FILE_INFORMATION info;
-            bool fits = GetFileType(handle) == FILE_TYPE_DISK &&
-                        GetFileInformationByHandle(handle, &info) &&
-                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                        info.nFileSizeHigh == 0 && info.nFileSizeLow <= kIniSizeLimit;
-            CloseHandle(handle);
-            if (!fits)
-                return false;
-        }
-        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                          file.c_str()) != 0;
+        return IniFits(file) && WritePrivateProfileStringA(section.c_str(), key.c_str(),
+                                                           value.c_str(), file.c_str()) != 0;
     }
+
+    bool CanWriteIniValue(const std::string& file) override { return IniFits(file); }
 
     void Write(Stream stream, const std::string& text) override
     {

@@ -54,11 +54,13 @@ constexpr StaleCategory kStaleCategories[] = {
 };
 
 // Applies the categories' actions through a remover rooted at the open "common/petsoc"
-// (`root`, borrowed), holding back every target that `current` covers.
+// (`root`, borrowed), holding back every target that `current` covers by name or
+// `currentIds` by identity.
 class Purger {
 public:
-    Purger(const std::string& petsoc, Folder* root, const CurrentPaths& current)
-        : remover_(petsoc, root, false), current_(current)
+    Purger(const std::string& petsoc, Folder* root, const CurrentPaths& current,
+           const CurrentIdentities& currentIds)
+        : remover_(petsoc, root, false, &currentIds), current_(current)
     {
     }
 
@@ -87,7 +89,7 @@ public:
     // keeps its companions too: they belong to the current resource.
     void Apply(StaleAction action, const std::string& path)
     {
-        if (current_.IsCurrent(path))
+        if (current_.IsCurrent(path) || remover_.IsCurrentAt(path))
             return;
         switch (action) {
         case StaleAction::File:
@@ -192,12 +194,35 @@ void CResourceCleaner::Run()
     SelectUnreferenced();
     ScanOldManifests();
     // A failed read is not "nothing is current": without every word, nothing of that goes.
-    if (currentManifestRead && referencesRead && !deleteFiles.empty())
+    const bool sceneFilesGo = currentManifestRead && referencesRead && !deleteFiles.empty();
+    const bool staleGoes = currentManifestRead && !staleResources.empty();
+    if (sceneFilesGo || staleGoes)
+        RecordCurrentResources();
+    if (sceneFilesGo)
         DeleteUnreferenced();
-    if (currentManifestRead && !staleResources.empty())
+    if (staleGoes)
         PurgeStaleResources();
     petsocRoot_.reset();  // a later pass opens it again
     petsocTried_ = false;
+    currentNames_.reset();
+}
+
+void CResourceCleaner::RecordCurrentResources()
+{
+    std::string petsoc, manifest;
+    Folder* root = PetsocRoot(petsoc);
+    Platform& platform = CurrentPlatform();
+    currentNames_ = std::make_unique<CurrentPaths>(platform);
+    currentIds_ = CurrentIdentities();
+    std::vector<std::string> paths = currentPaths;
+    if (CurrentManifestPath(petsoc, manifest))
+        paths.push_back(manifest);
+    for (const std::string& path : paths) {
+        currentNames_->Add(path);
+        std::vector<std::string> steps;
+        if (root && StepsBelow(petsoc, path, platform.Separator(), steps))
+            currentIds_.Add(*root, JoinSteps(steps, platform.Separator()));
+    }
 }
 
 // Reached from the open "common/petsoc" step by step, without following links.
@@ -236,9 +261,13 @@ void CResourceCleaner::DeleteUnreferenced()
     std::string petsoc;
     Folder* root = PetsocRoot(petsoc);
     std::unique_ptr<Folder> folder = root ? root->OpenAgain("scene-cache") : nullptr;
-    RootedRemover remover(petsoc, folder.get(), false);
-    for (const std::string& path : deleteFiles)
-        remover.RemoveFileAt(path, false);  // file attributes are left as they are
+    if (!currentNames_)
+        RecordCurrentResources();
+    RootedRemover remover(petsoc, folder.get(), false, &currentIds_);
+    for (const std::string& path : deleteFiles) {
+        if (!currentNames_->Covers(path))
+            remover.RemoveFileAt(path, false);  // file attributes are left as they are
+    }
 }
 
 void CResourceCleaner::PurgeStaleResources()
@@ -247,19 +276,14 @@ void CResourceCleaner::PurgeStaleResources()
     Folder* root = PetsocRoot(petsoc);
     if (!root)
         return;
-    Platform& platform = CurrentPlatform();
-    CurrentPaths current(platform);
-    for (const std::string& path : currentPaths)
-        current.Add(path);
-    std::string manifest;
-    if (CurrentManifestPath(petsoc, manifest))
-        current.Add(manifest);
+    if (!currentNames_)
+        RecordCurrentResources();
     for (const StaleCategory& category : kStaleCategories) {
         auto found = staleResources.find(category.resourceId);
         if (found == staleResources.end())
             continue;
         std::unique_ptr<Folder> folder = root->OpenAgain(category.resourceId);
-        Purger purger(petsoc, folder.get(), current);
+        Purger purger(petsoc, folder.get(), *currentNames_, currentIds_);
         for (const std::string& path : found->second)
             purger.Apply(category.action, path);
     }

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/current_paths.h"
 #include "cleaner/platform.h"
 
 class TiXmlDocument;
@@ -71,10 +72,14 @@ public:
     bool IsKept(const std::string& path) const;
     // Moves the scanned files that are not kept into `deleteFiles`.
     void SelectUnreferenced();
+    // Deletes the unreferenced scene files, except any that is a current resource.
     void DeleteUnreferenced();
     // Deletes stale resources by the category of their resource id, except any that names
     // a current resource or a folder holding one.
     void PurgeStaleResources();
+    // Records what no deletion may touch: the current paths by name and what they reach.
+    // Called once, before the first deletion of the pass.
+    void RecordCurrentResources();
 
     // The tables, in this order; open to the cleaner's tests.
     int localVersion = 0;
@@ -126,6 +131,8 @@ private:
 
     std::unique_ptr<Folder> petsocRoot_;
     bool petsocTried_ = false;
+    std::unique_ptr<CurrentPaths> currentNames_;  // null until recorded
+    CurrentIdentities currentIds_;
 };
 
 }  // namespace cleaner
