@@ -213,7 +213,7 @@ bool ReportFinalSteps(const std::string& finalPath, std::map<std::string, Folder
             end = finalPath.size();
         const std::string name = finalPath.substr(from, end - from);
         const std::string next = at + (at.back() == '\\' ? "" : "\\") + name;
-        for (const std::string* path : {&at, &next}) {
+        for (const std::string* path : {static_cast<const std::string*>(&at), &next}) {
             if (known.count(*path))
                 continue;
             HANDLE handle = OpenToLookAt(*path);
