@@ -202,13 +202,15 @@ TEST_F(CleaningPass, LinksInSceneCacheAndStaleResourcesAreNotFollowed)
 
 // A current resource reached by another name is no stale resource: "Flash" is a link to
 // "FlashStore", the current manifest names "Flash/main57.swf" and an outdated one
-// "FlashStore/main57.swf"; a current movie lies in the scene cache, which no configuration
-// names. Every step of the pass keeps them, and the dry run lists neither.
+// "FlashStore/main57.swf"; current movies lie in the scene cache, which no configuration
+// names, one of them reached through the link "Movies". Every step of the pass keeps them,
+// and the dry run lists none.
 TEST_F(CleaningPass, CurrentResourcesReachedByOtherNamesAreKept)
 {
     WriteManifest("PetCommunityRes_57.xml", {{"CommunityMainFlash", "Flash/main57.swf"},
                                              {"StaticRes", "Data/res/scene/intro57.swf"},
-                                             {"LoadPanel", "Panel57"}});
+                                             {"LoadPanel", "Panel57"},
+                                             {"WeatherSystem", "Movies/rain57.swf"}});
     WriteManifest("PetCommunityRes_56.xml", {{"CommunityMainFlash", "FlashStore/main57.swf"},
                                              {"NPCConfigure", "FlashStore"},
                                              {"LoadPanel", "PanelStore/p"}});
@@ -216,8 +218,11 @@ TEST_F(CleaningPass, CurrentResourcesReachedByOtherNamesAreKept)
     WriteFile(petsoc / "FlashStore" / "main57.zip", 1);  // the current movie's archive
     WriteFile(petsoc / "PanelStore" / "p.zip", 1);
     WriteFile(scene / "intro57.swf", 1);
+    WriteFile(scene / "s2" / "rain57.swf", 1);
     WriteFile(scene / "old.swf", 1);
     std::string why;
+    ASSERT_TRUE(testsupport::MakeLink((scene / "s2").string(), (petsoc / "Movies").string(), why))
+        << why;
     ASSERT_TRUE(testsupport::MakeLink((petsoc / "FlashStore").string(),
                                       (petsoc / "Flash").string(), why))
         << why;
@@ -230,7 +235,7 @@ TEST_F(CleaningPass, CurrentResourcesReachedByOtherNamesAreKept)
 
     for (const fs::path& kept : {petsoc / "FlashStore" / "main57.swf",
                                  petsoc / "FlashStore" / "main57.zip", scene / "intro57.swf",
-                                 petsoc / "PanelStore" / "p.zip"})
+                                 scene / "s2" / "rain57.swf", petsoc / "PanelStore" / "p.zip"})
         EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_FALSE(fs::exists(scene / "old.swf"));
     EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
