@@ -70,4 +70,22 @@ bool CurrentPaths::IsCurrentKey(const std::string& key) const
     return false;
 }
 
+void CurrentIdentities::Add(Folder& root, const std::string& relative)
+{
+    bool any = false;
+    FolderId last;
+    const bool found = root.Resolve(relative, [&](const PathStep& step) {
+        if (any)
+            way_.insert(last);
+        last = step.id;
+        any = true;
+    });
+    if (!any) {
+        if (found)
+            current_.insert(root.Id());  // the root itself is named
+        return;
+    }
+    (found ? current_ : way_).insert(last);
+}
+
 }  // namespace cleaner

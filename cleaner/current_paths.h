@@ -1,9 +1,11 @@
-// The current resources' paths, which no purge may delete: a purge target that names one of
-// them, a folder holding one, or anything inside one, is held back.
+// The current resources, which no step of the pass may delete: a target that names one of
+// them, a folder holding one, or anything inside one, is held back; by name, and by what
+// the current paths reach on the disk.
 #pragma once
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cleaner/platform.h"
 
@@ -35,6 +37,24 @@ private:
     char separator_;
     std::set<std::string> keys_;     // current paths and the folders above them
     std::set<std::string> current_;  // current paths themselves
+};
+
+// What the current paths reach, by identity: a link, a bind mount, a second spelling the
+// system accepts or a hard link can reach a current resource by a name no comparison of
+// names catches. Collected once per pass, before its first deletion.
+class CurrentIdentities {
+public:
+    // Resolves `relative` below `root` as a reader does (links followed) and records the
+    // entry it leads to as current and every entry on its way (folders, links) as holding
+    // one. An entry that cannot be reached records only the way there.
+    void Add(Folder& root, const std::string& relative);
+    // A current entry: whatever a deletion reaches through it is current too.
+    bool IsCurrent(const FolderId& id) const { return current_.count(id) != 0; }
+    // A current entry, or an entry on the way to one: a deletion leaves it whole.
+    bool Holds(const FolderId& id) const { return IsCurrent(id) || way_.count(id) != 0; }
+
+private:
+    std::set<FolderId> current_, way_;
 };
 
 }  // namespace cleaner

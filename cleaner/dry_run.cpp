@@ -85,25 +85,57 @@ public:
         return std::make_unique<DryRunFolder>(std::move(real), path_, purpose, run_);
     }
 
-    // Reading ends before the first deletion of the pass: only what the client-folder
-    // removal went through could be gone, and that is told by the path's first step.
+    bool IdOf(const std::string& name, FolderId& id) override
+    {
+        return !run_.IsRemoved(id_, name) && real_->IdOf(name, id);
+    }
+
+    // A step the run has deleted by then ends the path there.
+    bool Resolve(const std::string& path,
+                 const std::function<void(const PathStep&)>& visit) override
+    {
+        bool gone = false;
+        bool found = real_->Resolve(path, [&](const PathStep& step) {
+            gone = gone || run_.IsRemoved(step.folder, step.name);
+            if (!gone)
+                visit(step);
+        });
+        return found && !gone;
+    }
+
+    // A read finds what the run has deleted by then gone: every entry the path passes
+    // through, links followed, is compared with what was deleted (the client-folder removal
+    // comes before the reads of the pass, and a configuration may be reached through links).
     ReadStatus ReadWhole(const std::string& path, std::size_t limit, std::string& text) override
     {
-        return run_.IsRemoved(id_, FirstStep(path)) ? ReadStatus::Missing
-                                                    : real_->ReadWhole(path, limit, text);
+        FolderId ignored;
+        return ReachesRemoved(path, ignored) ? ReadStatus::Missing
+                                             : real_->ReadWhole(path, limit, text);
     }
 
     ReadStatus ListBelow(const std::string& path,
                          const std::function<void(const DirEntry&)>& visit) override
     {
-        return run_.IsRemoved(id_, FirstStep(path)) ? ReadStatus::Missing
-                                                    : real_->ListBelow(path, visit);
+        FolderId listed = id_;
+        if (ReachesRemoved(path, listed))
+            return ReadStatus::Missing;
+        return real_->ListBelow(path, [&](const DirEntry& entry) {
+            if (!run_.IsRemoved(listed, entry.name))
+                visit(entry);
+        });
     }
 
 private:
-    std::string FirstStep(const std::string& path) const
+    // True when `path` passes through an entry the run has deleted; `last` gets the
+    // identity of the entry it leads to (left as it is when it reports no step).
+    bool ReachesRemoved(const std::string& path, FolderId& last)
     {
-        return path.substr(0, path.find(run_.Separator()));
+        bool gone = false;
+        real_->Resolve(path, [&](const PathStep& step) {
+            gone = gone || run_.IsRemoved(step.folder, step.name);
+            last = step.id;
+        });
+        return gone;
     }
 
     std::unique_ptr<Folder> real_;
@@ -157,9 +189,12 @@ std::unique_ptr<Folder> DryRunPlatform::OpenRoot(const std::string& path, const 
                                           purpose, *this);
 }
 
-bool DryRunPlatform::WriteIniValue(const std::string&, const std::string&, const std::string& key,
-                                   const std::string& value)
+// Recorded only when the real run would write the file.
+bool DryRunPlatform::WriteIniValue(const std::string& file, const std::string&,
+                                   const std::string& key, const std::string& value)
 {
+    if (!next_.CanWriteIniValue(file))
+        return false;
     iniRecords_.push_back(key + "=" + value);
     return true;
 }

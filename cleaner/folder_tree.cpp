@@ -4,16 +4,21 @@
 #include <utility>
 #include <vector>
 
+#include "cleaner/current_paths.h"
+
 namespace cleaner {
 
 namespace {
 
 // Lists `folder`, handing each entry that is no folder of its own to the visitor at once and
-// keeping only the subfolders: a folder of a million files costs no memory.
+// keeping only the subfolders: a folder of a million files costs no memory. A mount point
+// (of a folder or a file) belongs to another file system: not this walk's.
 std::vector<DirEntry> SubfoldersOf(Folder& folder, TreeVisitor& visitor)
 {
     std::vector<DirEntry> subfolders;
     folder.List([&](const DirEntry& entry) {
+        if (entry.mountPoint)
+            return;
         if (entry.kind == EntryKind::Directory)
             subfolders.push_back(entry);
         else
@@ -24,17 +29,23 @@ std::vector<DirEntry> SubfoldersOf(Folder& folder, TreeVisitor& visitor)
 
 class Removal : public TreeVisitor {
 public:
-    explicit Removal(bool pause) : pause_(pause) {}
+    Removal(bool pause, const CurrentIdentities* current) : pause_(pause), current_(current) {}
 
     void File(Folder& folder, const DirEntry& entry) override
     {
+        FolderId id;
+        if (current_ && (!folder.IdOf(entry.name, id) || current_->Holds(id)))
+            return;
         folder.RemoveEntry(entry.name, /*clearReadOnly=*/true);
         if (pause_)
             CurrentPlatform().PauseMilliseconds(2);
     }
     std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
     {
-        return folder.OpenSubfolder(entry, FolderAccess::Delete);
+        std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Delete);
+        if (child && current_ && current_->Holds(child->Id()))
+            return nullptr;
+        return child;
     }
     void Leave(Folder& folder, std::unique_ptr<Folder> child, const DirEntry& entry) override
     {
@@ -43,6 +54,7 @@ public:
 
 private:
     bool pause_;
+    const CurrentIdentities* current_;
 };
 
 class SizeSum : public TreeVisitor {
@@ -64,7 +76,7 @@ public:
 std::unique_ptr<Folder> OpenFolderNamed(Folder& parent, const std::string& name)
 {
     DirEntry entry;
-    if (!parent.Lookup(name, entry) || entry.kind != EntryKind::Directory)
+    if (!parent.Lookup(name, entry) || entry.kind != EntryKind::Directory || entry.mountPoint)
         return nullptr;
     return parent.OpenSubfolder(entry, FolderAccess::Read);
 }
@@ -101,12 +113,14 @@ void WalkTree(Folder& top, TreeVisitor& visitor)
     }
 }
 
-bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause)
+bool RemoveFolderTree(Folder& parent, const DirEntry& entry, bool pause,
+                      const CurrentIdentities* current)
 {
-    std::unique_ptr<Folder> folder = parent.OpenSubfolder(entry, FolderAccess::Delete);
+    Removal removal(pause, current);
+    std::unique_ptr<Folder> folder =
+        entry.mountPoint ? nullptr : removal.Enter(parent, entry);
     if (!folder)
         return true;
-    Removal removal(pause);
     WalkTree(*folder, removal);
     parent.RemoveSubfolder(std::move(folder), entry.name);
     return true;

@@ -44,6 +44,10 @@ public:
     {
         return next_.WriteIniValue(file, section, key, value);
     }
+    bool CanWriteIniValue(const std::string& file) override
+    {
+        return next_.CanWriteIniValue(file);
+    }
     void Write(Stream stream, const std::string& text) override { next_.Write(stream, text); }
 
 protected:

@@ -6,15 +6,11 @@
 
 namespace cleaner {
 
-namespace {
-
-bool IsUtf16(const std::string& text)
+bool HasUtf16Mark(const std::string& text)
 {
     return text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
                                 (text[0] == '\xFE' && text[1] == '\xFF'));
 }
-
-}  // namespace
 
 std::string TemporaryNameOf(const std::string& file)
 {
@@ -26,7 +22,7 @@ bool UpdateIniFile(RewritableFile& file, const std::string& section, const std::
 {
     std::string old;
     const ReadStatus status = file.Open(kIniSizeLimit, old);
-    if (status == ReadStatus::Unreadable || IsUtf16(old))
+    if (status == ReadStatus::Unreadable || HasUtf16Mark(old))
         return false;  // never replace what cannot be kept whole
     const std::string text = SetIniValue(old, section, key, value, newline);
     if (status == ReadStatus::Read && text == old)

@@ -41,6 +41,9 @@ public:
     virtual bool SetEnd(std::uint64_t size) = 0;
 };
 
+// A text Windows reads as UTF-16 (it starts with a byte order mark): never rewritten.
+bool HasUtf16Mark(const std::string& text);
+
 // Sets `key` in `section` of the file (created when missing, with `newline` as its line
 // end). A text with a UTF-16 byte order mark is left unwritten. False when nothing was
 // written.

@@ -26,23 +26,39 @@ enum class Stream { Output, Error };
 // reparse point) is always reported as `Link`, whatever it points to; its size is the
 // link's own, never its target's. `device` and `inode` identify what was listed where the
 // system offers that (POSIX), so that a folder swapped after listing is not entered.
+// `mountPoint`: another file system is mounted there (POSIX: another device, or the root
+// of another mount where the system tells it, so a bind mount counts); no walk enters,
+// removes or sums it. Windows reports mounted folders as links.
 struct DirEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
     std::uint64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    bool mountPoint = false;
 };
 
-// What identifies an open folder wherever it is reached from: device and inode (POSIX),
-// volume serial number and file index (Windows). All zero when the system cannot tell.
+// What identifies an open folder, or any entry, wherever it is reached from: device and
+// inode (POSIX), volume serial number and file id (Windows: the 128-bit id where the
+// system has it, else the file index). All zero when the system cannot tell.
 struct FolderId {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
+    std::uint64_t indexHigh = 0;
     bool operator<(const FolderId& other) const
     {
-        return volume != other.volume ? volume < other.volume : index < other.index;
+        if (volume != other.volume)
+            return volume < other.volume;
+        return index != other.index ? index < other.index : indexHigh < other.indexHigh;
     }
+};
+
+// One entry that reading a path passes through: the folder holding it, its name there and
+// its own identity (a link's own, before it is followed).
+struct PathStep {
+    FolderId folder;
+    std::string name;
+    FolderId id;
 };
 
 // What an open folder is for: reading, or also deleting what it holds and itself.
@@ -106,6 +122,19 @@ public:
 
     // What identifies this folder (see `FolderId`).
     virtual FolderId Id() = 0;
+
+    // The identity of the entry `name` itself, never of what a link points to. False when
+    // there is no such entry or its identity cannot be told.
+    virtual bool IdOf(const std::string& name, FolderId& id) = 0;
+
+    // Resolves `path` below this folder as a reader does (links followed, ".." as the
+    // system takes it) and calls `step` for each entry it passes through, in order, the
+    // entry it leads to last. False when it leads to no entry; the steps reached are
+    // reported all the same. An empty path leads to this folder and reports no step.
+    //   Windows: each step of `path` is opened as a reader opens it, and the folders of
+    //   the path it resolves to are reported from the volume's root down.
+    virtual bool Resolve(const std::string& path,
+                         const std::function<void(const PathStep&)>& step) = 0;
 
     // Another open handle of this very folder, never reopened by path, for a walk that
     // deletes for `purpose` (a text that outlives it; see `Platform::OpenRoot`). Null when
@@ -174,6 +203,9 @@ public:
     // there but no regular file or larger than `kIniSizeLimit`: then it is left as it is.
     virtual bool WriteIniValue(const std::string& file, const std::string& section,
                                const std::string& key, const std::string& value) = 0;
+    // Whether `WriteIniValue` would write `file` at all: it is missing, or a regular file
+    // within `kIniSizeLimit` that can be read whole. Nothing is changed.
+    virtual bool CanWriteIniValue(const std::string& file) = 0;
 
     // Writes `text` to the program's standard output or error. Windows, where the program
     // has no console of its own: the redirected handle when there is one, else the console

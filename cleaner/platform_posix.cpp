@@ -8,10 +8,12 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cleaner/ini_file.h"
 
@@ -137,22 +140,102 @@ bool IsAllDigits(const char* text)
     return true;
 }
 
-EntryKind KindOf(const struct stat& info)
+EntryKind KindOf(mode_t mode)
 {
-    if (S_ISLNK(info.st_mode))
+    if (S_ISLNK(mode))
         return EntryKind::Link;
-    return S_ISDIR(info.st_mode) ? EntryKind::Directory : EntryKind::File;
+    return S_ISDIR(mode) ? EntryKind::Directory : EntryKind::File;
 }
 
-DirEntry EntryOf(const char* name, const struct stat& info)
+// What `name` (relative to `dirFd`; "" with AT_EMPTY_PATH for `dirFd` itself) is, without
+// following a link or triggering an automount, with the mount it belongs to.
+bool StatxAt(int dirFd, const char* name, int flags, struct statx& info)
+{
+    return statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                 STATX_BASIC_STATS | STATX_MNT_ID, &info) == 0;
+}
+
+std::uint64_t DeviceOf(const struct statx& info)
+{
+    return static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor));
+}
+
+// True when `entry`, looked at in the folder `folder`, is the root of another mount:
+// another device, or where the system tells it, a mount root or another mount id (so a bind
+// mount of the same file system counts too).
+bool IsMountRoot(const struct statx& entry, const struct statx& folder)
+{
+    if (DeviceOf(entry) != DeviceOf(folder))
+        return true;
+    if ((entry.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+        (entry.stx_attributes & STATX_ATTR_MOUNT_ROOT))
+        return true;
+    return (entry.stx_mask & STATX_MNT_ID) && (folder.stx_mask & STATX_MNT_ID) &&
+           entry.stx_mnt_id != folder.stx_mnt_id;
+}
+
+DirEntry EntryOf(const char* name, const struct statx& info, const struct statx& folder)
 {
     DirEntry entry;
     entry.name = name;
-    entry.kind = KindOf(info);
-    entry.size = static_cast<std::uint64_t>(info.st_size);
-    entry.device = static_cast<std::uint64_t>(info.st_dev);
-    entry.inode = static_cast<std::uint64_t>(info.st_ino);
+    entry.kind = KindOf(info.stx_mode);
+    entry.size = info.stx_size;
+    entry.device = DeviceOf(info);
+    entry.inode = info.stx_ino;
+    entry.mountPoint = IsMountRoot(info, folder);
     return entry;
+}
+
+FolderId IdOfStat(const struct stat& info)
+{
+    FolderId id;
+    id.volume = static_cast<std::uint64_t>(info.st_dev);
+    id.index = static_cast<std::uint64_t>(info.st_ino);
+    return id;
+}
+
+// The steps of the paths still to be resolved: the path itself, and on top the target of
+// each link met on the way (at most as many as links may be followed). "." and empty steps
+// name the folder they are in and are passed over.
+class PendingSteps {
+public:
+    void Push(const std::string& path) { paths_.push_back(Pending{path, 0}); }
+
+    bool Next(std::string& step)
+    {
+        while (!paths_.empty()) {
+            Pending& top = paths_.back();
+            if (top.at > top.path.size()) {
+                paths_.pop_back();
+                continue;
+            }
+            std::string::size_type end = top.path.find('/', top.at);
+            if (end == std::string::npos)
+                end = top.path.size();
+            step = top.path.substr(top.at, end - top.at);
+            top.at = end + 1;
+            if (!step.empty() && step != ".")
+                return true;
+        }
+        return false;
+    }
+
+private:
+    struct Pending {
+        std::string path;
+        std::string::size_type at;
+    };
+    std::vector<Pending> paths_;
+};
+
+bool ReadLinkAt(int dirFd, const std::string& name, std::string& target)
+{
+    char buffer[4096];
+    ssize_t length = readlinkat(dirFd, name.c_str(), buffer, sizeof buffer);
+    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer))
+        return false;
+    target.assign(buffer, static_cast<std::size_t>(length));
+    return true;
 }
 
 // An open folder: a descriptor every call works relative to. A directory stream (and its
@@ -161,16 +244,16 @@ DirEntry EntryOf(const char* name, const struct stat& info)
 class PosixFolder : public Folder {
 public:
     // Takes over `fd` (closing it on failure); null when it is -1 or no folder.
-    static std::unique_ptr<Folder> Adopt(int fd)
+    static std::unique_ptr<PosixFolder> Adopt(int fd)
     {
-        struct stat info;
+        struct statx self;
         if (fd < 0)
             return nullptr;
-        if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (!StatxAt(fd, "", AT_EMPTY_PATH, self) || !S_ISDIR(self.stx_mode)) {
             close(fd);
             return nullptr;
         }
-        return std::unique_ptr<Folder>(new PosixFolder(fd));
+        return std::unique_ptr<PosixFolder>(new PosixFolder(fd, self));
     }
 
     ~PosixFolder() override { close(fd_); }
@@ -188,9 +271,9 @@ public:
         while (dirent* found = readdir(dir)) {
             if (IsDotName(found->d_name))
                 continue;
-            struct stat info;
-            if (fstatat(fd_, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-                visit(EntryOf(found->d_name, info));
+            struct statx info;
+            if (StatxAt(fd_, found->d_name, 0, info)) {
+                visit(EntryOf(found->d_name, info, self_));
             } else {
                 DirEntry unknown;
                 unknown.name = found->d_name;
@@ -204,26 +287,23 @@ public:
 
     bool Lookup(const std::string& name, DirEntry& entry) override
     {
-        struct stat info;
-        if (fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        struct statx info;
+        if (!StatxAt(fd_, name.c_str(), 0, info))
             return false;
-        entry = EntryOf(name.c_str(), info);
+        entry = EntryOf(name.c_str(), info, self_);
         return true;
     }
 
-    // Entered only when the folder opened is the one listed: same device and inode.
+    // Entered only when the folder opened is the one listed (same device and inode) and
+    // belongs to this folder's mount: no walk crosses into another file system.
     std::unique_ptr<Folder> OpenSubfolder(const DirEntry& entry, FolderAccess) override
     {
-        int fd = openat(fd_, entry.name.c_str(),
-                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat info;
-        if (fd >= 0 && (fstat(fd, &info) != 0 ||
-                        static_cast<std::uint64_t>(info.st_dev) != entry.device ||
-                        static_cast<std::uint64_t>(info.st_ino) != entry.inode)) {
-            close(fd);
+        std::unique_ptr<PosixFolder> child = Adopt(openat(
+            fd_, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!child || DeviceOf(child->self_) != entry.device ||
+            child->self_.stx_ino != entry.inode || IsMountRoot(child->self_, self_))
             return nullptr;
-        }
-        return Adopt(fd);
+        return child;
     }
 
     // unlinkat without AT_REMOVEDIR refuses folders and removes a link as itself.
@@ -232,14 +312,14 @@ public:
         return unlinkat(fd_, name.c_str(), 0) == 0;
     }
 
-    // One statx per entry, where the file system reports the immutable and append-only
-    // flags with it; the folder's own part is looked at once.
+    // One statx per entry: its kind, owner and mount and, where the file system reports
+    // them with it, the immutable and append-only flags; the folder's own part is looked
+    // at once. A mount point is refused by the system (busy): it stays.
     bool CanRemoveEntry(const std::string& name, bool) override
     {
         struct statx info;
-        if (statx(fd_, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                  STATX_TYPE | STATX_MODE | STATX_UID, &info) != 0 ||
-            S_ISDIR(info.stx_mode) || !FolderLetsGoOf(info.stx_uid))
+        if (!StatxAt(fd_, name.c_str(), 0, info) || S_ISDIR(info.stx_mode) ||
+            IsMountRoot(info, self_) || !FolderLetsGoOf(info.stx_uid))
             return false;
         constexpr auto kPinnedFlags = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
         if ((info.stx_attributes_mask & kPinnedFlags) == kPinnedFlags)
@@ -257,12 +337,71 @@ public:
     FolderId Id() override
     {
         struct stat info;
-        FolderId id;
-        if (fstat(fd_, &info) == 0) {
-            id.volume = static_cast<std::uint64_t>(info.st_dev);
-            id.index = static_cast<std::uint64_t>(info.st_ino);
+        return fstat(fd_, &info) == 0 ? IdOfStat(info) : FolderId();
+    }
+
+    bool IdOf(const std::string& name, FolderId& id) override
+    {
+        struct stat info;
+        if (fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        id = IdOfStat(info);
+        return true;
+    }
+
+    // Step by step as the system resolves a path, so that every entry passed through is
+    // seen: each link is read and its target's steps taken in its place (from "/" when it
+    // is absolute), at most 40 links, as the system allows. A path longer than the system
+    // takes resolves to nothing, as for a reader.
+    bool Resolve(const std::string& path,
+                 const std::function<void(const PathStep&)>& visit) override
+    {
+        constexpr int kMaxLinks = 40;
+        if (path.size() >= PATH_MAX)
+            return false;
+        PendingSteps steps;
+        steps.Push(path);
+        int at = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        FolderId atId = Id();
+        int links = 0;
+        bool lastWasLink = false, stopped = false;
+        std::string step, target;
+        struct stat info;
+        while (!stopped && at >= 0 && steps.Next(step)) {
+            stopped = fstatat(at, step.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0;
+            if (stopped)
+                break;
+            visit(PathStep{atId, step, IdOfStat(info)});
+            lastWasLink = S_ISLNK(info.st_mode);
+            if (lastWasLink) {
+                stopped = ++links > kMaxLinks || !ReadLinkAt(at, step, target);
+                if (stopped)
+                    break;
+                steps.Push(target);
+                if (target[0] == '/') {
+                    close(at);
+                    at = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+                    atId = at >= 0 && fstat(at, &info) == 0 ? IdOfStat(info) : FolderId();
+                }
+                continue;
+            }
+            if (!S_ISDIR(info.st_mode)) {
+                close(at);
+                return !steps.Next(step);  // a file ends the path
+            }
+            int next = openat(at, step.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            close(at);
+            at = next;
+            atId = at >= 0 && fstat(at, &info) == 0 ? IdOfStat(info) : FolderId();
         }
-        return id;
+        if (at < 0)
+            return false;
+        close(at);
+        if (stopped)
+            return false;
+        if (lastWasLink)
+            visit(PathStep{atId, ".", atId});  // a link to a folder that is no step of its own
+        return true;
     }
 
     bool RemoveSubfolder(std::unique_ptr<Folder> child, const std::string& name) override
@@ -298,7 +437,7 @@ public:
     }
 
 private:
-    explicit PosixFolder(int fd) : fd_(fd) {}
+    PosixFolder(int fd, const struct statx& self) : fd_(fd), self_(self) {}
 
     // What the system checks of this folder before it unlinks an entry owned by `owner`
     // from it: write and search rights, no immutable or append-only flag, the sticky rule.
@@ -351,6 +490,7 @@ private:
     };
     int fd_;
     std::optional<FolderLook> folderLook_;
+    struct statx self_;  // this folder as opened: its device, inode and mount
 };
 
 // Writes all `size` bytes at `offset`, or where the descriptor stands when it is -1.
@@ -402,23 +542,21 @@ public:
         if (folder_ < 0)
             return ReadStatus::Unreadable;
         unlinkat(folder_, temporary_.c_str(), 0);  // what a killed run left
-        int pathFd = openat(folder_, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (pathFd < 0)
-            return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-        struct stat seen;
-        if (fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode)) {
-            const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-            fd_ = open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), flags);
-            if (fd_ < 0 && errno == ENOENT)
-                fd_ = openat(folder_, name_.c_str(), flags | O_NOFOLLOW);
-        }
-        close(pathFd);
-        // A file nobody may write is left as it is, by root too.
-        if (fd_ < 0 || fstat(fd_, &info_) != 0 || !S_ISREG(info_.st_mode) ||
-            info_.st_dev != seen.st_dev || info_.st_ino != seen.st_ino ||
-            (info_.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return ReadStatus::Unreadable;
-        return ReadOpened(fd_, info_, true, limit, text);
+        return OpenFile(limit, text);
+    }
+
+    // Whether a write would be made, found as Open finds it but with no lock taken and
+    // nothing removed or written: what a dry run asks.
+    bool WouldWrite()
+    {
+        folder_ = open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ < 0)
+            return false;
+        std::string text;
+        const ReadStatus status = OpenFile(kIniSizeLimit, text);
+        if (status == ReadStatus::Missing)  // made anew beside it
+            return faccessat(folder_, ".", W_OK | X_OK, AT_EACCESS) == 0;
+        return status == ReadStatus::Read && !HasUtf16Mark(text);
     }
 
     bool ReplaceWhole(const std::string& text) override
@@ -451,6 +589,28 @@ public:
     }
 
 private:
+    // Opens the INI in the open folder, for reading and writing, and reads it.
+    ReadStatus OpenFile(std::size_t limit, std::string& text)
+    {
+        int pathFd = openat(folder_, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (pathFd < 0)
+            return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+        struct stat seen;
+        if (fstat(pathFd, &seen) == 0 && S_ISREG(seen.st_mode)) {
+            const int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+            fd_ = open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), flags);
+            if (fd_ < 0 && errno == ENOENT)
+                fd_ = openat(folder_, name_.c_str(), flags | O_NOFOLLOW);
+        }
+        close(pathFd);
+        // A file nobody may write is left as it is, by root too.
+        if (fd_ < 0 || fstat(fd_, &info_) != 0 || !S_ISREG(info_.st_mode) ||
+            info_.st_dev != seen.st_dev || info_.st_ino != seen.st_ino ||
+            (info_.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return ReadStatus::Unreadable;
+        return ReadOpened(fd_, info_, true, limit, text);
+    }
+
     // Another cleaner writing the same file holds the lock for a few milliseconds; one that
     // is held for long (by someone else) leaves the file unwritten.
     bool LockFolder()
@@ -567,6 +727,12 @@ public:
     {
         PosixIniFile ini(file);
         return UpdateIniFile(ini, section, key, value, "\n");
+    }
+
+    bool CanWriteIniValue(const std::string& file) override
+    {
+        PosixIniFile ini(file);
+        return ini.WouldWrite();
     }
 
     void Write(Stream stream, const std::string& text) override

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -165,6 +166,101 @@ ReadStatus ReadOpenedFile(HANDLE handle, std::size_t limit, std::string& text)
                                                                     : ReadStatus::Unreadable;
 }
 
+// FILE_ID_INFO and its class (Windows 8 and later; older systems refuse the request).
+struct FileIdInfo {
+    ULONGLONG volumeSerialNumber;
+    BYTE fileId[16];
+};
+constexpr auto kFileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+// What identifies what `handle` has open: the volume's serial number and the file's 128-bit
+// id where the system has them, else the volume serial and the file index.
+FolderId IdOfHandle(HANDLE handle)
+{
+    FolderId id;
+    FileIdInfo info{};
+    if (GetFileInformationByHandleEx(handle, kFileIdInfoClass, &info, sizeof info)) {
+        id.volume = info.volumeSerialNumber;
+        std::memcpy(&id.index, info.fileId, sizeof id.index);
+        std::memcpy(&id.indexHigh, info.fileId + sizeof id.index, sizeof id.indexHigh);
+        return id;
+    }
+    BY_HANDLE_FILE_INFORMATION byHandle;
+    if (GetFileInformationByHandle(handle, &byHandle)) {
+        id.volume = byHandle.dwVolumeSerialNumber;
+        id.index = (static_cast<std::uint64_t>(byHandle.nFileIndexHigh) << 32) |
+                   byHandle.nFileIndexLow;
+    }
+    return id;
+}
+
+// Opens `path` as a reader does (links followed), only to look at it; a folder opens too.
+HANDLE OpenToLookAt(const std::string& path)
+{
+    return CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Reports the steps of `finalPath` ("\\?\C:\a\b") from below the volume's root down,
+// each with the identity of the folder holding it; `known` keeps the identities already
+// looked up by path, so that the folders shared by several paths are opened once.
+bool ReportFinalSteps(const std::string& finalPath, std::map<std::string, FolderId>& known,
+                      const std::function<void(const PathStep&)>& visit)
+{
+    std::string::size_type start = finalPath.find(':');
+    if (finalPath.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        start = finalPath.find('\\', finalPath.find('\\', 8) + 1);  // past the share
+    else if (start != std::string::npos)
+        ++start;
+    if (start == std::string::npos)
+        return false;
+    std::string at = finalPath.substr(0, start) + '\\';
+    for (std::string::size_type from = start + 1; from <= finalPath.size();) {
+        std::string::size_type end = finalPath.find('\\', from);
+        if (end == std::string::npos)
+            end = finalPath.size();
+        const std::string name = finalPath.substr(from, end - from);
+        const std::string next = at + (at.back() == '\\' ? "" : "\\") + name;
+        for (const std::string* path : {static_cast<const std::string*>(&at), &next}) {
+            if (known.count(*path))
+                continue;
+            HANDLE handle = OpenToLookAt(*path);
+            if (handle == INVALID_HANDLE_VALUE)
+                return false;
+            known[*path] = IdOfHandle(handle);
+            CloseHandle(handle);
+        }
+        if (!name.empty())
+            visit(PathStep{known[at], name, known[next]});
+        at = next;
+        from = end + 1;
+    }
+    return true;
+}
+
+// Whether the INI writer would write `file`: missing, or a writable regular file on disk
+// that reads whole within the size limit and is no UTF-16 text. Looked at without writing.
+bool IniFits(const std::string& file)
+{
+    HANDLE probe = CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return IsNotFound(GetLastError());
+    const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;
+    CloseHandle(probe);
+    HANDLE handle = onDisk ? CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr)
+                           : INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;  // no file on disk, read-only, or another writer has it open
+    std::string text;
+    const bool fits = ReadOpenedFile(handle, kIniSizeLimit, text) == ReadStatus::Read &&
+                      !HasUtf16Mark(text);
+    CloseHandle(handle);
+    return fits;
+}
+
 bool MarkForDeletion(HANDLE handle)
 {
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -275,16 +371,43 @@ public:
                !(attributes & FILE_ATTRIBUTE_READONLY);
     }
 
-    FolderId Id() override
+    FolderId Id() override { return IdOfHandle(handle_); }
+
+    // Opened as itself: a link's own identity (under Wine, a Unix link opens as its target).
+    bool IdOf(const std::string& name, FolderId& id) override
     {
-        BY_HANDLE_FILE_INFORMATION info;
-        FolderId id;
-        if (GetFileInformationByHandle(handle_, &info)) {
-            id.volume = info.dwVolumeSerialNumber;
-            id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-                       info.nFileIndexLow;
+        OpenedEntry opened;
+        HANDLE handle = OpenChild(name, FILE_READ_ATTRIBUTES, kShareAll, opened);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        id = IdOfHandle(handle);
+        CloseHandle(handle);
+        return true;
+    }
+
+    bool Resolve(const std::string& path,
+                 const std::function<void(const PathStep&)>& visit) override
+    {
+        std::map<std::string, FolderId> known;
+        std::string prefix;
+        bool found = true;
+        for (std::string::size_type from = 0; found && from <= path.size();) {
+            std::string::size_type end = path.find_first_of("\\/", from);
+            if (end == std::string::npos)
+                end = path.size();
+            const std::string step = path.substr(from, end - from);
+            from = end + 1;
+            if (step.empty() || step == ".")
+                continue;
+            prefix += (prefix.empty() ? "" : "\\") + step;
+            HANDLE handle = OpenToLookAt(BelowPath(prefix));
+            if (handle == INVALID_HANDLE_VALUE)
+                return false;
+            const std::string finalPath = FinalPathOf(handle);
+            CloseHandle(handle);
+            found = ReportFinalSteps(finalPath, known, visit);
         }
-        return id;
+        return found;
     }
 
     // A duplicate of the held handle: the same open folder, still without delete sharing.
@@ -634,6 +757,8 @@ public:
         Win32IniFile ini(file);
         return UpdateIniFile(ini, section, key, value, "\r\n");
     }
+
+    bool CanWriteIniValue(const std::string& file) override { return IniFits(file); }
 
     void Write(Stream stream, const std::string& text) override
     {

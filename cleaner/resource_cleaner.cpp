@@ -55,11 +55,13 @@ constexpr StaleCategory kStaleCategories[] = {
 };
 
 // Applies the categories' actions through a remover rooted at the open "common/petsoc"
-// (`root`, borrowed), holding back every target that `current` covers.
+// (`root`, borrowed), holding back every target that `current` covers by name or
+// `currentIds` by identity.
 class Purger {
 public:
-    Purger(const std::string& petsoc, Folder* root, const CurrentPaths& current)
-        : remover_(petsoc, root, false), current_(current)
+    Purger(const std::string& petsoc, Folder* root, const CurrentPaths& current,
+           const CurrentIdentities& currentIds)
+        : remover_(petsoc, root, false, &currentIds), current_(current)
     {
     }
 
@@ -88,7 +90,7 @@ public:
     // keeps its companions too: they belong to the current resource.
     void Apply(StaleAction action, const std::string& path)
     {
-        if (current_.IsCurrent(path))
+        if (current_.IsCurrent(path) || remover_.IsCurrentAt(path))
             return;
         switch (action) {
         case StaleAction::File:
@@ -115,20 +117,26 @@ private:
 };
 
 // On its way through the scene cache, deletes every file and link that no current
-// configuration keeps, through the open folder holding it; nothing is stored per file. A
-// path cut to fit a path buffer is neither deleted nor entered.
+// configuration keeps and that is no current resource (by name or by identity, or inside a
+// current folder), through the open folder holding it; nothing is stored per file. A path
+// cut to fit a path buffer is neither deleted nor entered.
 class SceneSweep : public TreeVisitor {
 public:
-    SceneSweep(const std::string& folder, const CResourceCleaner& cleaner)
-        : paths_{folder}, cleaner_(cleaner)
+    SceneSweep(const std::string& folder, const CResourceCleaner& cleaner,
+               const CurrentPaths& currentNames, const CurrentIdentities& currentIds)
+        : paths_{folder}, insideCurrent_{false}, cleaner_(cleaner),
+          currentNames_(currentNames), currentIds_(currentIds)
     {
     }
 
     void File(Folder& folder, const DirEntry& entry) override
     {
         std::string path;
-        if (ChildPath(entry, path) && !cleaner_.IsKept(path))
-            folder.RemoveEntry(entry.name, false);  // file attributes are left as they are
+        FolderId id;
+        if (!ChildPath(entry, path) || cleaner_.IsKept(path) || insideCurrent_.back() ||
+            currentNames_.Covers(path) || !folder.IdOf(entry.name, id) || currentIds_.Holds(id))
+            return;
+        folder.RemoveEntry(entry.name, false);  // file attributes are left as they are
     }
     std::unique_ptr<Folder> Enter(Folder& folder, const DirEntry& entry) override
     {
@@ -136,11 +144,17 @@ public:
         if (!ChildPath(entry, path))
             return nullptr;
         std::unique_ptr<Folder> child = folder.OpenSubfolder(entry, FolderAccess::Read);
-        if (child)
+        if (child) {
             paths_.push_back(path);
+            insideCurrent_.push_back(insideCurrent_.back() || currentIds_.IsCurrent(child->Id()));
+        }
         return child;
     }
-    void Leave(Folder&, std::unique_ptr<Folder>, const DirEntry&) override { paths_.pop_back(); }
+    void Leave(Folder&, std::unique_ptr<Folder>, const DirEntry&) override
+    {
+        paths_.pop_back();
+        insideCurrent_.pop_back();
+    }
 
 private:
     bool ChildPath(const DirEntry& entry, std::string& path) const
@@ -153,7 +167,10 @@ private:
     }
 
     std::vector<std::string> paths_;  // the open folders' full paths, deepest last
+    std::vector<bool> insideCurrent_;  // whether each is, or lies inside, a current entry
     const CResourceCleaner& cleaner_;
+    const CurrentPaths& currentNames_;
+    const CurrentIdentities& currentIds_;
 };
 
 }  // namespace
@@ -191,6 +208,7 @@ void CResourceCleaner::Run()
     }
     petsocRoot_.reset();  // a later pass opens it again
     petsocTried_ = false;
+    currentNames_.reset();
 }
 
 void CResourceCleaner::RunPass()
@@ -205,10 +223,32 @@ void CResourceCleaner::RunPass()
     CollectReferencedFiles();
     ScanOldManifests();
     // A failed read is not "nothing is current": without every word, nothing of that goes.
-    if (currentManifestRead && referencesRead)
+    const bool sceneFilesGo = currentManifestRead && referencesRead;
+    const bool staleGoes = currentManifestRead && !staleResources.empty();
+    if (sceneFilesGo || staleGoes)
+        RecordCurrentResources();
+    if (sceneFilesGo)
         DeleteUnreferenced();
-    if (currentManifestRead && !staleResources.empty())
+    if (staleGoes)
         PurgeStaleResources();
+}
+
+void CResourceCleaner::RecordCurrentResources()
+{
+    std::string petsoc, manifest;
+    Folder* root = PetsocRoot(petsoc);
+    Platform& platform = CurrentPlatform();
+    currentNames_ = std::make_unique<CurrentPaths>(platform);
+    currentIds_ = CurrentIdentities();
+    std::vector<std::string> paths = currentPaths;
+    if (CurrentManifestPath(petsoc, manifest))
+        paths.push_back(manifest);
+    for (const std::string& path : paths) {
+        currentNames_->Add(path);
+        std::vector<std::string> steps;
+        if (root && StepsBelow(petsoc, path, platform.Separator(), steps))
+            currentIds_.Add(*root, JoinSteps(steps, platform.Separator()));
+    }
 }
 
 // Reached from the held "common/petsoc" step by step, without following links.
@@ -221,12 +261,19 @@ void CResourceCleaner::DeleteUnreferenced()
     if (!root || !FormatPath(scene, sizeof scene, "%s%cData%cres%cscene", petsoc.c_str(),
                              separator, separator, separator))
         return;
+    if (!currentNames_)
+        RecordCurrentResources();
     std::unique_ptr<Folder> folder = root->OpenAgain("scene-cache");
+    // A current resource by identity on the way keeps everything below it.
+    bool insideCurrent = folder && currentIds_.IsCurrent(folder->Id());
     for (const char* step : {"Data", "res", "scene"}) {
         if (!folder || !(folder = OpenFolderNamed(*folder, step)))
             return;
+        insideCurrent = insideCurrent || currentIds_.IsCurrent(folder->Id());
     }
-    SceneSweep sweep(scene, *this);
+    if (insideCurrent)
+        return;
+    SceneSweep sweep(scene, *this, *currentNames_, currentIds_);
     WalkTree(*folder, sweep);
 }
 
@@ -236,19 +283,14 @@ void CResourceCleaner::PurgeStaleResources()
     Folder* root = PetsocRoot(petsoc);
     if (!root)
         return;
-    Platform& platform = CurrentPlatform();
-    CurrentPaths current(platform);
-    for (const std::string& path : currentPaths)
-        current.Add(path);
-    std::string manifest;
-    if (CurrentManifestPath(petsoc, manifest))
-        current.Add(manifest);
+    if (!currentNames_)
+        RecordCurrentResources();
     for (const StaleCategory& category : kStaleCategories) {
         auto found = staleResources.find(category.resourceId);
         if (found == staleResources.end())
             continue;
         std::unique_ptr<Folder> folder = root->OpenAgain(category.resourceId);
-        Purger purger(petsoc, folder.get(), current);
+        Purger purger(petsoc, folder.get(), *currentNames_, currentIds_);
         for (const std::string& path : found->second)
             purger.Apply(category.action, path);
     }

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/current_paths.h"
 #include "cleaner/platform.h"
 
 class TiXmlDocument;
@@ -73,12 +74,15 @@ public:
     // True when a current configuration names `path`: it is in `keepFiles` or a tile of
     // one of `tileGrids`.
     bool IsKept(const std::string& path) const;
-    // Walks the scene cache and deletes every file in it that is not kept, as it is met
-    // (a million files cost no memory).
+    // Walks the scene cache and deletes every file in it that is not kept and is no
+    // current resource, as it is met (a million files cost no memory).
     void DeleteUnreferenced();
     // Deletes stale resources by the category of their resource id, except any that names
     // a current resource or a folder holding one.
     void PurgeStaleResources();
+    // Records what no deletion may touch: the current paths by name and what they reach.
+    // Called once, before the first deletion of the pass.
+    void RecordCurrentResources();
 
     // The tables, in this order; open to the cleaner's tests.
     int localVersion = 0;
@@ -131,6 +135,8 @@ private:
     std::unique_ptr<Folder> petsocRoot_;
     bool petsocTried_ = false;
     std::size_t staleEntries_ = 0;  // paths held in `staleResources`
+    std::unique_ptr<CurrentPaths> currentNames_;  // null until recorded
+    CurrentIdentities currentIds_;
 };
 
 }  // namespace cleaner

@@ -3,14 +3,35 @@
 #include <cstddef>
 #include <utility>
 
+#include "cleaner/current_paths.h"
 #include "cleaner/folder_tree.h"
 #include "cleaner/resource_paths.h"
 
 namespace cleaner {
 
-RootedRemover::RootedRemover(std::string root, Folder* rootFolder, bool pause)
-    : root_(std::move(root)), rootFolder_(rootFolder), pause_(pause)
+RootedRemover::RootedRemover(std::string root, Folder* rootFolder, bool pause,
+                             const CurrentIdentities* current)
+    : root_(std::move(root)), rootFolder_(rootFolder), pause_(pause), current_(current)
 {
+}
+
+bool RootedRemover::InsideCurrent(std::size_t depth)
+{
+    if (!current_)
+        return false;
+    while (insideCurrent_.size() <= depth) {
+        const std::size_t at = insideCurrent_.size();
+        Folder& folder = at == 0 ? *rootFolder_ : *openChain_[at - 1];
+        insideCurrent_.push_back((at > 0 && insideCurrent_.back()) ||
+                                 current_->IsCurrent(folder.Id()));
+    }
+    return insideCurrent_[depth];
+}
+
+bool RootedRemover::MayDelete(Folder& parent, const std::string& name) const
+{
+    FolderId id;
+    return !current_ || (parent.IdOf(name, id) && !current_->Holds(id));
 }
 
 bool RootedRemover::StepsBelowRoot(const std::string& path, std::vector<std::string>& steps) const
@@ -30,6 +51,8 @@ void RootedRemover::CloseFrom(std::size_t depth)
         openChain_.pop_back();
         openNames_.pop_back();
     }
+    if (insideCurrent_.size() > depth + 1)
+        insideCurrent_.resize(depth + 1);
 }
 
 Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
@@ -58,22 +81,38 @@ Folder* RootedRemover::ParentOf(const std::string& path, std::string& name)
     return folder;
 }
 
+Folder* RootedRemover::DeletableParentOf(const std::string& path, std::string& name)
+{
+    Folder* parent = ParentOf(path, name);
+    return parent && !InsideCurrent(openChain_.size()) ? parent : nullptr;
+}
+
+bool RootedRemover::IsCurrentAt(const std::string& path)
+{
+    std::string name;
+    FolderId id;
+    Folder* parent = current_ ? ParentOf(path, name) : nullptr;
+    return parent && (InsideCurrent(openChain_.size()) ||
+                      (parent->IdOf(name, id) && current_->IsCurrent(id)));
+}
+
 void RootedRemover::RemoveFileAt(const std::string& path, bool clearReadOnly)
 {
     std::string name;
-    if (Folder* parent = ParentOf(path, name))
+    Folder* parent = DeletableParentOf(path, name);
+    if (parent && MayDelete(*parent, name))
         parent->RemoveEntry(name, clearReadOnly);
 }
 
 void RootedRemover::RemoveTreeAt(const std::string& path)
 {
     std::string name;
-    Folder* parent = ParentOf(path, name);
+    Folder* parent = DeletableParentOf(path, name);
     DirEntry entry;
-    if (!parent || !parent->Lookup(name, entry))
+    if (!parent || !parent->Lookup(name, entry) || entry.mountPoint || !MayDelete(*parent, name))
         return;
     if (entry.kind == EntryKind::Directory) {
-        RemoveFolderTree(*parent, entry, pause_);
+        RemoveFolderTree(*parent, entry, pause_, current_);
     } else if (entry.kind == EntryKind::Link) {
         parent->RemoveEntry(name, /*clearReadOnly=*/false);  // the link, never its target
         if (pause_)

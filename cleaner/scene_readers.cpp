@@ -38,14 +38,47 @@ bool IsTileTail(const std::string& tail, int rows, int columns)
     return tail.compare(at, std::string::npos, ".jpg") == 0;
 }
 
+// True when a tile's tail "<row>_<column>.jpg" of the grid can be longer than `part` and
+// start with it: `part` is what is left of a tile name cut to a path buffer.
+bool IsCutTileTail(const std::string& part, int rows, int columns)
+{
+    std::string::size_type at = 0;
+    long long row = 0, column = 0;
+    if (at == part.size())
+        return true;  // cut right after the prefix
+    if (!ReadTileNumber(part, at, row) || row >= rows)
+        return false;
+    if (at == part.size())
+        return true;  // a row with these first digits: this row itself
+    if (part[at++] != '_')
+        return false;
+    if (at == part.size())
+        return true;
+    if (!ReadTileNumber(part, at, column) || column >= columns)
+        return false;
+    const std::string rest = part.substr(at);
+    return rest.size() < 4 && std::string(".jpg").compare(0, rest.size(), rest) == 0;
+}
+
+// The longest tile name of the grid: its last row and column have the most digits.
+std::string::size_type LongestTile(const CResourceCleaner::TileGrid& grid)
+{
+    return grid.prefix.size() + std::to_string(grid.rows - 1).size() + 1 +
+           std::to_string(grid.columns - 1).size() + 4;
+}
+
 bool IsTileOf(const CResourceCleaner::TileGrid& grid, const std::string& path)
 {
     const std::string& prefix = grid.prefix;
-    // A tile's kept name is cut to a path buffer: a path that long that starts like the
-    // grid's tiles may be one of them, so it is kept.
-    if (path.size() >= kPathCapacity - 1) {
+    // A kept tile name is cut to a path buffer: a path that long is kept when a tile of the
+    // grid is longer than the buffer and its cut form can be that path.
+    if (path.size() >= kPathCapacity - 1 && LongestTile(grid) >= kPathCapacity) {
         std::string::size_type common = std::min(prefix.size(), path.size());
-        return path.compare(0, common, prefix, 0, common) == 0;
+        if (path.compare(0, common, prefix, 0, common) != 0)
+            return false;
+        if (prefix.size() >= path.size() ||
+            IsCutTileTail(path.substr(prefix.size()), grid.rows, grid.columns))
+            return true;
     }
     return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
            IsTileTail(path.substr(prefix.size()), grid.rows, grid.columns);

@@ -151,11 +151,34 @@ public:
         return fake_.IsDirectory(Child(name));
     }
 
-    cleaner::FolderId Id() override
+    cleaner::FolderId Id() override { return fake_.IdOfPath(path_); }
+
+    bool IdOf(const std::string& name, cleaner::FolderId& id) override
     {
-        cleaner::FolderId id;
-        id.index = fake_.ids.emplace(path_, fake_.ids.size() + 1).first->second;
-        return id;
+        if (!fake_.Exists(Child(name)))
+            return false;
+        id = fake_.IdOfPath(Child(name));
+        return true;
+    }
+
+    // By name only: the fake's links lead nowhere.
+    bool Resolve(const std::string& path,
+                 const std::function<void(const cleaner::PathStep&)>& visit) override
+    {
+        std::string at = path_;
+        std::vector<std::string> steps;
+        cleaner::StepsBelow(path_, path_ + "\\" + path, '\\', steps);
+        for (const std::string& step : steps) {
+            const std::string next = step == ".." ? FakePlatform::ParentOf(at) : at + "\\" + step;
+            auto found = fake_.nodes.find(next);
+            if (found == fake_.nodes.end())
+                return false;
+            visit(cleaner::PathStep{fake_.IdOfPath(at), step, fake_.IdOfPath(next)});
+            if (found->second.kind == EntryKind::Link)
+                return false;
+            at = next;
+        }
+        return true;
     }
 
     std::unique_ptr<cleaner::Folder> OpenAgain(const char*) override
@@ -220,6 +243,13 @@ std::string FakePlatform::NameKey(const std::string& name) const
     for (char& c : key)
         c = cleaner::AsciiLower(c);
     return key.empty() ? name : key;
+}
+
+cleaner::FolderId FakePlatform::IdOfPath(const std::string& path)
+{
+    cleaner::FolderId id;
+    id.index = ids.emplace(path, ids.size() + 1).first->second;
+    return id;
 }
 
 bool FakePlatform::IsDirectory(const std::string& path)

@@ -46,7 +46,10 @@ public:
     std::map<std::string, std::string> sharedTexts;
     std::map<std::string, std::string> iniFiles;  // file path to its text
     bool foldsCase = true;
-    std::map<std::string, std::uint64_t> ids;  // each folder's identity, by its path
+    // Each entry's identity, by its path (given out on first use; a test may make two paths
+    // one entry by giving them the same number first).
+    std::map<std::string, std::uint64_t> ids;
+    cleaner::FolderId IdOfPath(const std::string& path);
 
     std::vector<std::string> opened;    // every folder opened (roots included), in order
     std::vector<std::string> removed;   // files, links and folders deleted, in order
@@ -69,6 +72,7 @@ public:
                         std::string& text) override;
     bool WriteIniValue(const std::string& file, const std::string& section,
                        const std::string& key, const std::string& value) override;
+    bool CanWriteIniValue(const std::string&) override { return true; }
     void Write(cleaner::Stream stream, const std::string& text) override;
 
     // The children of `folder`.

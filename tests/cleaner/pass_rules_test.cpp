@@ -226,3 +226,46 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
         EXPECT_FALSE(t.fake.Exists(At("PetCommunityRes_56.xml"))) << c.what;
     }
 }
+
+// Every row of the purge table: what a stale path of that resource id takes with it.
+TEST(PassRules, PurgeTableRows)
+{
+    const std::vector<const char*> file = {"Data/m.swf"}, mainAndZip = {"Data/m.swf", "Data/m.zip"},
+                                   tree = {"Data/r.zip", "Data/r/in.txt", "Data/r"},
+                                   zip = {"Data/r.zip"}, none = {};
+    const struct {
+        const char* id;
+        const std::vector<const char*>& gone;
+    } rows[] = {
+        {"PetSocResXML", file},      {"CommunityMainFlash", mainAndZip},
+        {"NPCConfigure", tree},      {"SceneConfigure", tree},
+        {"MusicConfigure", tree},    {"NavigationConfigure", tree},
+        {"MapConfigure", tree},      {"LoadPanel", zip},
+        {"ServerInfo", zip},         {"WeatherSystem", zip},
+        {"NpcRes", zip},             {"TitleCfg", tree},
+        {"PetStatus", tree},         {"StaticRes", zip},
+        {"AddedLater", none},
+    };
+    const char* const files[] = {"Data/m.swf", "Data/m.zip", "Data/m.swf.zip", "Data/r.zip",
+                                 "Data/r/in.txt"};
+    for (const auto& row : rows) {
+        Pass t;
+        const bool takesFile = &row.gone == &file || &row.gone == &mainAndZip;
+        t.fake.AddText(At("PetCommunityRes_57.xml"), Manifest({{"Other", "Data/x.swf"}}));
+        t.fake.AddText(At("PetCommunityRes_56.xml"),
+                       Manifest({{row.id, takesFile ? "Data/m.swf" : "Data/r"}}));
+        for (const char* each : files)
+            t.fake.AddFile(At(each));
+        t.Run();
+        std::vector<std::string> gone;
+        for (const std::string& path : t.fake.removed) {
+            if (path != At("PetCommunityRes_56.xml"))
+                gone.push_back(path);
+        }
+        std::vector<std::string> expected;
+        for (const char* each : row.gone)
+            expected.push_back(At(each));
+        EXPECT_EQ(expected, gone) << row.id;
+        EXPECT_FALSE(t.fake.Exists(At("PetCommunityRes_56.xml"))) << row.id;
+    }
+}

@@ -172,6 +172,36 @@ TEST_F(Readers, SceneConfigurationKeepsTilesNavigatorViewsAndMaps)
         EXPECT_FALSE(cleaner_.IsKept(Full(std::string("Data/res/scene/") + other))) << other;
 }
 
+// A scene file whose path fills a path buffer (259 bytes) is kept as a tile name cut to the
+// buffer only when a tile of that grid is longer than the buffer and cut gives that path.
+TEST_F(Readers, PathFillingTheBufferIsKeptOnlyAsACutTileOfItsGrid)
+{
+    const struct {
+        int rows, columns;
+        std::size_t prefix;  // the length of the tiles' full path before "<row>_<column>.jpg"
+        const char* tail;
+        bool kept;
+    } cases[] = {
+        {1, 3, 252, "0_2.jpg", true},   // names that fit: a tile itself
+        {1, 3, 252, "1_0.jpg", false},  // names that fit: no tile, though it starts alike
+        {1, 3, 256, "0_2", true},       // names cut: "0_2.jpg" cut after "0_2"
+        {1, 3, 256, "0_3", false},
+        {1, 3, 256, "1_0", false},
+        {1, 12, 254, "0_11.", true},
+        {1, 12, 254, "0_1.j", true},
+        {1, 12, 254, "0_1.x", false},
+        {1, 1, 262, "", true},  // the prefix alone is longer than the buffer
+    };
+    for (const auto& c : cases) {
+        const std::string base = "Data/res/scene/" + std::string(c.prefix - 40, 'L') + "/bg_";
+        CResourceCleaner pass;
+        pass.AddTileNames(base, c.rows, c.columns);
+        const std::string path = (Full(base) + c.tail).substr(0, 259);
+        ASSERT_EQ(259u, path.size()) << c.tail;
+        EXPECT_EQ(c.kept, pass.IsKept(path)) << c.prefix << " " << c.tail;
+    }
+}
+
 TEST_F(Readers, SceneConfigurationMissingElementsKeepsTheRest)
 {
     EXPECT_EQ(std::set<std::string>{Full("Data/large.jpg")},

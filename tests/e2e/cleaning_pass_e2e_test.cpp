@@ -200,6 +200,53 @@ TEST_F(CleaningPass, LinksInSceneCacheAndStaleResourcesAreNotFollowed)
     EXPECT_TRUE(fs::exists(Root() / "target3.zip"));
 }
 
+// A current resource reached by another name is no stale resource: "Flash" is a link to
+// "FlashStore", the current manifest names "Flash/main57.swf" and an outdated one
+// "FlashStore/main57.swf"; current movies lie in the scene cache, which no configuration
+// names, one of them reached through the link "Movies". Every step of the pass keeps them,
+// and the dry run lists none.
+TEST_F(CleaningPass, CurrentResourcesReachedByOtherNamesAreKept)
+{
+    WriteManifest("PetCommunityRes_57.xml", {{"CommunityMainFlash", "Flash/main57.swf"},
+                                             {"StaticRes", "Data/res/scene/intro57.swf"},
+                                             {"LoadPanel", "Panel57"},
+                                             {"WeatherSystem", "Movies/rain57.swf"}});
+    WriteManifest("PetCommunityRes_56.xml", {{"CommunityMainFlash", "FlashStore/main57.swf"},
+                                             {"NPCConfigure", "FlashStore"},
+                                             {"LoadPanel", "PanelStore/p"}});
+    WriteFile(petsoc / "FlashStore" / "main57.swf", 1);
+    WriteFile(petsoc / "FlashStore" / "main57.zip", 1);  // the current movie's archive
+    WriteFile(petsoc / "PanelStore" / "p.zip", 1);
+    WriteFile(scene / "intro57.swf", 1);
+    WriteFile(scene / "s2" / "rain57.swf", 1);
+    WriteFile(scene / "old.swf", 1);
+    std::string why;
+    ASSERT_TRUE(testsupport::MakeLink((scene / "s2").string(), (petsoc / "Movies").string(), why))
+        << why;
+    ASSERT_TRUE(testsupport::MakeLink((petsoc / "FlashStore").string(),
+                                      (petsoc / "Flash").string(), why))
+        << why;
+    ASSERT_TRUE(testsupport::MakeLink((petsoc / "PanelStore").string(),
+                                      (petsoc / "Panel57").string(), why))
+        << why;
+
+    const std::vector<std::string> lines = RunWithClient("57", {"--dry-run"}, 0);
+    RunWithClient();
+
+    for (const fs::path& kept : {petsoc / "FlashStore" / "main57.swf",
+                                 petsoc / "FlashStore" / "main57.zip", scene / "intro57.swf",
+                                 scene / "s2" / "rain57.swf", petsoc / "PanelStore" / "p.zip"})
+        EXPECT_TRUE(fs::exists(kept)) << kept;
+    EXPECT_FALSE(fs::exists(scene / "old.swf"));
+    EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
+    std::string listed;
+    for (const std::string& line : lines)
+        listed += line + "\n";
+    const std::string old = fs::path("petsoc:Data/res/scene/old.swf").make_preferred().string();
+    EXPECT_EQ(old + "\tscene-cache\npetsoc:PetCommunityRes_56.xml\tPetSocResXML\n",
+              listed.substr(0, listed.rfind("usedspace=")));
+}
+
 // A configuration subfolder that is a link is read: what it names is kept.
 TEST_F(CleaningPass, LinkedConfigurationFolderIsRead)
 {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -208,3 +209,92 @@ TEST_F(DryRunOnLinux, DeepTreeOfLongNamesInBoundedMemory)
     EXPECT_EQ("2003", lines[0]);  // bottom.dat, 2,000 folders, the client folder, usedspace
 }
 #endif
+
+namespace {
+
+// A published version left behind with no client running (a shared-memory object outlives
+// its process on Linux), removed whatever the test's outcome.
+struct LeftVersion {
+    LeftVersion()
+    {
+        int fd = shm_open("/LocalVersion", O_RDWR | O_CREAT | O_TRUNC, 0644);
+        written = fd >= 0 && write(fd, "57", 2) == 2;
+        if (fd >= 0)
+            close(fd);
+    }
+    ~LeftVersion() { shm_unlink("/LocalVersion"); }
+    bool written = false;
+};
+
+}  // namespace
+
+// Without a client, the run removes the client folder first; a scene configuration folder
+// linked into it is then gone, so every scene file goes. The dry run reads through the same
+// link and must find it as gone as the run does.
+TEST_F(DryRunOnLinux, ReadsThroughLinksFindWhatTheRunRemovedGone)
+{
+    LeftVersion version;
+    ASSERT_TRUE(version.written);
+    const fs::path scene = petsoc / "Data" / "res" / "scene" / "s1";
+    WriteText(petsoc / "PetCommunityRes_57.xml",
+              "<Config><NormalRes><ResourceProperty ResID=\"SceneConfigure\" "
+              "ResName=\"Config/Scene\"/></NormalRes></Config>");
+    WriteText(client / "scene" / "s1" / "Config.xml",
+              "<Config><SceneModel><Navigator><Path value=\"Data/res/scene/s1/nav.jpg\"/>"
+              "</Navigator></SceneModel></Config>");
+    fs::create_directories(petsoc / "Config");
+    fs::create_directory_symlink(client / "scene", petsoc / "Config" / "Scene");
+    WriteFile(scene / "nav.jpg", 1);
+    WriteFile(scene / "old.jpg", 1);
+    const auto everything = [&] {
+        std::set<std::string> paths = fs::exists(client) ? Tree() : std::set<std::string>();
+        for (const auto& entry : fs::recursive_directory_iterator(petsoc))
+            paths.insert("petsoc:" + entry.path().lexically_relative(petsoc).string());
+        return paths;
+    };
+    const std::set<std::string> before = everything();
+
+    std::vector<std::string> lines = Run("--dry-run", false);
+    ASSERT_FALSE(lines.empty());
+    lines.pop_back();  // usedspace=N
+    Run("", false);
+
+    std::set<std::string> listed, deleted;
+    for (const std::string& line : lines)
+        listed.insert(PathOfLine(line));
+    const std::set<std::string> after = everything();
+    for (const std::string& path : before) {
+        if (!after.count(path))
+            deleted.insert(path);
+    }
+    if (!fs::exists(client))
+        deleted.insert("client:.");
+    EXPECT_FALSE(fs::exists(scene / "nav.jpg"));
+    EXPECT_EQ(deleted, listed);
+}
+
+// localinfor.ini too large to rewrite, or no regular file: the run leaves it as it is, so
+// the dry run prints no used space.
+TEST_F(DryRunOnLinux, NoUsedSpaceWhereTheRunWouldNotWriteIt)
+{
+    const fs::path ini = install / "localinfor.ini";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } cases[] = {
+        {"over 1 MiB", [&] { WriteFile(ini, 1024 * 1024 + 1); }},
+        {"a FIFO", [&] { ASSERT_EQ(0, mkfifo(ini.c_str(), 0644)); }},
+        {"a folder", [&] { fs::create_directories(ini / "sub"); }},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(ini);
+        c.make();
+        const std::vector<std::string> lines = Run("--dry-run", false);
+        for (const std::string& line : lines)
+            EXPECT_NE(0u, line.rfind("usedspace=", 0)) << c.what << ": " << line;
+    }
+    fs::remove_all(ini);
+    const std::vector<std::string> lines = Run("--dry-run", false);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines.back().rfind("usedspace=", 0));
+}
