@@ -83,8 +83,9 @@ TEST(UpdateIniFile, NeverLosesALine)
                 }
                 const std::string what = std::to_string(beside) + " " + std::to_string(room) +
                                          " " + std::to_string(steps) + ":\n" + file.disk;
-                if (steps < 0 || written)
+                if (steps < 0 || written) {
                     EXPECT_EQ(room < 3 ? before : after, file.disk) << what;
+                }
                 for (const char* line : {"[user]\n", "name=Ann\n", "[app]\n", "\nlast=1\n"})
                     EXPECT_NE(std::string::npos, file.disk.find(line)) << what;
             }
