@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -78,7 +77,9 @@ void PetFields::AskPetClass(IPhasesLogic& phases)
 namespace {
 void CutAtNul(std::string& text)
 {
-    text.resize(std::strlen(text.c_str()));
+    const std::string::size_type nul = text.find('\0');
+    if (nul != std::string::npos)
+        text.resize(nul);
 }
 }  // namespace
 

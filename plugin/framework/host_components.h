@@ -52,14 +52,24 @@ struct HostComponent<IOnlineRootProtocol> {
 // the pointer for the calls they make with it: a host call may uninitialise the plug-in
 // and so empty the cache.
 template <class Interface>
-Interface* FindHostInterface(HostSession& session, TInterfaceHelper& helper)
+Interface* LookUpIntoCache(HostSession& session, TInterfaceHelper& helper);
+
+template <class Interface>
+inline Interface* FindHostInterface(HostSession& session, TInterfaceHelper& helper)
 {
     if (!session.IsOpen())
         return nullptr;
     if (Interface* cached = std::get<CachedInterface<Interface>>(session.Cache()).pointer)
         return cached;
-    // The lookup calls the host, which may uninitialise the plug-in meanwhile: the cache is
-    // held for it, and what it finds then is neither kept nor used.
+    return LookUpIntoCache<Interface>(session, helper);
+}
+
+// FindHostInterface's lookup, when the cache has no entry yet. The lookup calls the host,
+// which may uninitialise the plug-in meanwhile: the cache is held for it, and what it
+// finds then is neither kept nor used.
+template <class Interface>
+Interface* LookUpIntoCache(HostSession& session, TInterfaceHelper& helper)
+{
     std::shared_ptr<HostInterfaceCache> cache = session.SharedCache();
     using Component = HostComponent<Interface>;
     CachedInterface<Interface> found;
