@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/resource_cleaner.h"
+#include "cleaner/pass/resource_cleaner.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
