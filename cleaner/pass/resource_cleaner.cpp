@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cleaner/input/resource_paths.h"
+#include "cleaner/pass/purge_rows.h"
 #include "cleaner/pass/resource_cleaner.h"
 #include "cleaner/platform/format_path.h"
 #include "cleaner/platform/platform.h"
@@ -24,37 +25,7 @@ namespace {
 constexpr char kVersionMappingName[] = "LocalVersion";
 constexpr std::size_t kVersionMappingSize = 100;
 
-enum class StaleAction {
-    File,            // delete P
-    FileAndMainZip,  // delete P, then P cut at its last "." plus ".zip"
-    ZipAndTree,      // delete P.zip, then remove the folder tree P
-    ZipOnly,         // delete P.zip
-};
-
-struct StaleCategory {
-    const char* resourceId;
-    StaleAction action;
-};
-
-// In the order the purge handles them; other ids are left alone.
-constexpr StaleCategory kStaleCategories[] = {
-    {"PetSocResXML", StaleAction::File},
-    {"CommunityMainFlash", StaleAction::FileAndMainZip},
-    {"NPCConfigure", StaleAction::ZipAndTree},
-    {"SceneConfigure", StaleAction::ZipAndTree},
-    {"MusicConfigure", StaleAction::ZipAndTree},
-    {"NavigationConfigure", StaleAction::ZipAndTree},
-    {"MapConfigure", StaleAction::ZipAndTree},
-    {"LoadPanel", StaleAction::ZipOnly},
-    {"ServerInfo", StaleAction::ZipOnly},
-    {"WeatherSystem", StaleAction::ZipOnly},
-    {"NpcRes", StaleAction::ZipOnly},
-    {"TitleCfg", StaleAction::ZipAndTree},
-    {"PetStatus", StaleAction::ZipAndTree},
-    {"StaticRes", StaleAction::ZipOnly},
-};
-
-// Applies the categories' actions through a remover rooted at the open "common/petsoc"
+// Applies the purge rows' actions through a remover rooted at the open "common/petsoc"
 // (`root`, borrowed), holding back every target that `current` covers by name or
 // `currentIds` by identity.
 class Purger {
@@ -88,24 +59,24 @@ public:
 
     // A stale path that is a current resource spelled another way, or lies inside one,
     // keeps its companions too: they belong to the current resource.
-    void Apply(StaleAction action, const std::string& path)
+    void Apply(PurgeAction action, const std::string& path)
     {
         if (current_.IsCurrent(path) || remover_.IsCurrentAt(path))
             return;
         switch (action) {
-        case StaleAction::File:
+        case PurgeAction::File:
             DeleteOne(path);
             break;
-        case StaleAction::FileAndMainZip:
+        case PurgeAction::FileAndMainZip:
             DeleteOne(path);
             DeleteMainZipOf(path);
             break;
-        case StaleAction::ZipAndTree:
+        case PurgeAction::ZipAndTree:
             DeleteZipOf(path);
             if (!current_.Covers(path))
                 remover_.RemoveTreeAt(path);
             break;
-        case StaleAction::ZipOnly:
+        case PurgeAction::ZipOnly:
             DeleteZipOf(path);
             break;
         }
@@ -285,14 +256,14 @@ void CResourceCleaner::PurgeStaleResources()
         return;
     if (!currentNames_)
         RecordCurrentResources();
-    for (const StaleCategory& category : kStaleCategories) {
-        auto found = staleResources.find(category.resourceId);
+    for (const PurgeRow& row : kPurgeRows) {
+        auto found = staleResources.find(row.resourceId);
         if (found == staleResources.end())
             continue;
-        std::unique_ptr<Folder> folder = root->OpenAgain(category.resourceId);
+        std::unique_ptr<Folder> folder = root->OpenAgain(row.resourceId);
         Purger purger(petsoc, folder.get(), *currentNames_, currentIds_);
         for (const std::string& path : found->second)
-            purger.Apply(category.action, path);
+            purger.Apply(row.action, path);
     }
 }
 

@@ -14,7 +14,7 @@
 // and the purge), manifest_readers.cpp (the manifests and resource names),
 // scene_readers.cpp (scene configurations, NPC lists, tiles and what is kept).
 //
-// Layer: cleaner/pass/ is the cleaning pass (this object, its readers and its purge table);
+// Layer: cleaner/pass/ is the cleaning pass (this object, its readers and its purge rows);
 // it uses the platform, input and removal layers, never the program.
 #pragma once
 
@@ -80,8 +80,8 @@ public:
     // Walks the scene cache and deletes every file in it that is not kept and is no
     // current resource, as it is met (a million files cost no memory).
     void DeleteUnreferenced();
-    // Deletes stale resources by the category of their resource id, except any that names
-    // a current resource or a folder holding one.
+    // Deletes stale resources as the purge row of their resource id says (purge_rows.h),
+    // except any that names a current resource or a folder holding one.
     void PurgeStaleResources();
     // Records what no deletion may touch: the current paths by name and what they reach.
     // Called once, before the first deletion of the pass.

@@ -121,7 +121,7 @@ TEST_F(CleaningPass, ManifestWithoutConfigurationsDeletesEverySceneFile)
     EXPECT_FALSE(fs::exists(scene / "s2" / "deep" / "b.jpg"));
 }
 
-TEST_F(CleaningPass, PurgesStaleResourcesByCategory)
+TEST_F(CleaningPass, PurgesStaleResourcesByPurgeRow)
 {
     WriteManifest("PetCommunityRes_57.xml", {{"NPCConfigure", "Data/npc2"},
                                              {"LoadPanel", "Data/panel2"},
@@ -269,7 +269,7 @@ TEST_F(CleaningPass, LinkedConfigurationFolderIsRead)
 }
 
 // The published-version scenario, first as a dry run: it lists exactly what the real run
-// then deletes, with each deletion's reason, deletes nothing, leaves localinfor.ini alone,
+// then deletes, with each deletion's purpose, deletes nothing, leaves localinfor.ini alone,
 // and ends with the used space the real run then records.
 TEST_F(CleaningPass, DryRunListsWhatTheRunThenDeletes)
 {

@@ -227,8 +227,8 @@ TEST(PassRules, PurgeKeepsEveryCurrentResourceAndFolderHoldingOne)
     }
 }
 
-// Every row of the purge table: what a stale path of that resource id takes with it.
-TEST(PassRules, PurgeTableRows)
+// Every purge row: what a stale path of that resource id takes with it.
+TEST(PassRules, PurgeRows)
 {
     const std::vector<const char*> file = {"Data/m.swf"}, mainAndZip = {"Data/m.swf", "Data/m.zip"},
                                    tree = {"Data/r.zip", "Data/r/in.txt", "Data/r"},
