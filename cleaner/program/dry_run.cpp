@@ -252,6 +252,7 @@ int RunDryRun(CResourceCleaner& resourceCleaner)
         PlatformScope scope(dryRun);
         RunCleaner(resourceCleaner);
     }
+    // The closing lines: the INI writes the run made, captured (none when it wrote none).
     for (const std::string& record : dryRun.IniRecords())
         output += record + '\n';
     system.Write(Stream::Output, output);

@@ -71,8 +71,12 @@ private:
     std::vector<std::string> iniRecords_;
 };
 
-// Runs the cleaner's sequence as a dry run over the current platform and writes its lines,
-// then "usedspace=N", to standard output. Exit code 0.
+// Runs the cleaner's sequence as a dry run over the current platform and writes to standard
+// output, each line ended by "\n": first the path lines, one per deletion in the run's order;
+// then the closing lines, one "key=value" per INI value the run would have written, in the
+// order it would write them (today only "usedspace=N"). The "usedspace=" line is the run's
+// own INI write, captured by `WriteIniValue` above, so it is absent whenever the run would
+// leave the INI unwritten. Exit code 0.
 int RunDryRun(CResourceCleaner& resourceCleaner);
 
 }  // namespace cleaner
