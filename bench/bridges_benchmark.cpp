@@ -78,7 +78,8 @@ void TextProperty(tinyxml2::XMLPrinter& printer, const char* id, const char* tex
     printer.CloseElement();
 }
 
-// The same document, the same host lookups, with XMLPrinter; properties in byte order.
+// The same document, the same host lookups, with XMLPrinter; properties in byte order. The
+// names follow the list in VisitPetFields (plugin/bridges/pet_fields.h).
 void FlashRequestWithXMLPrinter(benchmark::State& state)
 {
     Fixture& fixture = Started();

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cleaner/resource_cleaner.h"
+#include "cleaner/pass/resource_cleaner.h"
 #include "tests/cleaner/fake_platform.h"
 
 class FuzzInstallation {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cleaner/xml_input.h"
+#include "cleaner/input/xml_input.h"
 #include "tests/cleaner/parsed_depth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -37,6 +37,7 @@ void SetPetProperty(IASObject& object, const char* name, std::string_view text)
     object.SetProperty(name, text.data());
 }
 
+// Set in the list's order; the object writes them sorted by name (byte order of the ids).
 void SetPetProperties(IASObject& object, const lumarin::PetFields& fields)
 {
     lumarin::VisitPetFields(fields, [&object](const char* name, const auto& value) {

@@ -91,10 +91,15 @@ enum class HostFieldOrder { PetClassFirst, TitleFirst };
 void AskHostFields(PetFields& fields, HostSession& session, TInterfaceHelper& helper,
                    HostFieldOrder order);
 
-// Calls `visit(name, value)` for each field of `fields` in the order the bridges show them,
-// until one call gives false; true when every call does. A name is a string literal; a
+// Calls `visit(name, value)` for each field of `fields` in the order the page text shows
+// them, until one call gives false; true when every call does. A name is a string literal; a
 // value is a std::uint64_t, std::uint32_t or std::int32_t, the optional pet class, or a
-// text as a std::string_view whose bytes are followed by a NUL.
+// text as a std::string_view whose bytes are followed by a NUL. The Flash object writes its
+// properties sorted by name, whatever the order they are set in.
+//
+// This is the one list of the 14 fields. Copies kept apart on purpose, to change with it:
+// the expected texts in tests/plugin/example_pet.h, ExpectedFields in
+// tests/plugin/judge_texts_test.cpp and the reference writer in bench/bridges_benchmark.cpp.
 template <class Visitor>
 bool VisitPetFields(const PetFields& fields, Visitor&& visit)
 {

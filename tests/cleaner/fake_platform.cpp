@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <utility>
 
-#include "cleaner/entry_verdict.h"
-#include "cleaner/ini_text.h"
-#include "cleaner/resource_paths.h"
+#include "cleaner/input/resource_paths.h"
+#include "cleaner/platform/entry_verdict.h"
+#include "cleaner/platform/ini_text.h"
 
 using cleaner::DirEntry;
 using cleaner::EntryKind;

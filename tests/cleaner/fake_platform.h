@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/folders.h"
-#include "cleaner/platform.h"
+#include "cleaner/platform/folders.h"
+#include "cleaner/platform/platform.h"
 
 class FakePlatform : public cleaner::Platform {
 public:

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "cleaner/folders.h"
-#include "cleaner/forwarding_platform.h"
+#include "cleaner/platform/folders.h"
+#include "cleaner/platform/forwarding_platform.h"
 
 class InstalledPlatform : public cleaner::ForwardingPlatform {
 public:

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/resource_cleaner.h"
+#include "cleaner/pass/resource_cleaner.h"
+#include "tests/cleaner/dry_run_output.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
@@ -149,10 +150,12 @@ TEST_F(CleanerProgram, DryRunListsTheClientFolder)
 
     EXPECT_EQ(0, testsupport::RunProgram(cleanerCopy, {"--dry-run"}, env, lines));
 
-    ASSERT_EQ(expected.size() + 1, lines.size());
-    EXPECT_EQ("client:.\tclient-folder", lines[lines.size() - 2]);
-    EXPECT_EQ(expected, std::set<std::string>(lines.begin(), lines.end() - 1));
-    EXPECT_EQ(0u, lines.back().find("usedspace="));
+    const DryRunOutput output = SplitDryRun(lines);
+    ASSERT_EQ(expected.size(), output.paths.size());
+    EXPECT_EQ("client:.\tclient-folder", output.paths.back());
+    EXPECT_EQ(expected, std::set<std::string>(output.paths.begin(), output.paths.end()));
+    ASSERT_EQ(1u, output.closing.size());
+    EXPECT_EQ(0u, output.closing[0].find("usedspace="));
     EXPECT_TRUE(fs::exists(clientFolder / "readonly.txt"));
     EXPECT_FALSE(fs::exists(install / "localinfor.ini"));
     EXPECT_EQ(1, RunCleaner());

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/cleaner/dry_run_output.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
@@ -121,7 +122,7 @@ TEST_F(CleaningPass, ManifestWithoutConfigurationsDeletesEverySceneFile)
     EXPECT_FALSE(fs::exists(scene / "s2" / "deep" / "b.jpg"));
 }
 
-TEST_F(CleaningPass, PurgesStaleResourcesByCategory)
+TEST_F(CleaningPass, PurgesStaleResourcesByPurgeRow)
 {
     WriteManifest("PetCommunityRes_57.xml", {{"NPCConfigure", "Data/npc2"},
                                              {"LoadPanel", "Data/panel2"},
@@ -239,12 +240,10 @@ TEST_F(CleaningPass, CurrentResourcesReachedByOtherNamesAreKept)
         EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_FALSE(fs::exists(scene / "old.swf"));
     EXPECT_FALSE(fs::exists(petsoc / "PetCommunityRes_56.xml"));
-    std::string listed;
-    for (const std::string& line : lines)
-        listed += line + "\n";
     const std::string old = fs::path("petsoc:Data/res/scene/old.swf").make_preferred().string();
-    EXPECT_EQ(old + "\tscene-cache\npetsoc:PetCommunityRes_56.xml\tPetSocResXML\n",
-              listed.substr(0, listed.rfind("usedspace=")));
+    EXPECT_EQ((std::vector<std::string>{old + "\tscene-cache",
+                                        "petsoc:PetCommunityRes_56.xml\tPetSocResXML"}),
+              SplitDryRun(lines).paths);
 }
 
 // A configuration subfolder that is a link is read: what it names is kept.
@@ -269,7 +268,7 @@ TEST_F(CleaningPass, LinkedConfigurationFolderIsRead)
 }
 
 // The published-version scenario, first as a dry run: it lists exactly what the real run
-// then deletes, with each deletion's reason, deletes nothing, leaves localinfor.ini alone,
+// then deletes, with each deletion's purpose, deletes nothing, leaves localinfor.ini alone,
 // and ends with the used space the real run then records.
 TEST_F(CleaningPass, DryRunListsWhatTheRunThenDeletes)
 {
@@ -293,12 +292,12 @@ TEST_F(CleaningPass, DryRunListsWhatTheRunThenDeletes)
     WriteText(install / "localinfor.ini", "[app]\nversion=3\n");
     const std::set<std::string> before = Tree();
 
-    std::vector<std::string> lines = RunWithClient("57", {"--dry-run"}, 0);
+    const DryRunOutput output = SplitDryRun(RunWithClient("57", {"--dry-run"}, 0));
     EXPECT_EQ(before, Tree());
     EXPECT_EQ("[app]\nversion=3\n", ReadText(install / "localinfor.ini"));
-    ASSERT_FALSE(lines.empty());
-    const std::string usedSpace = lines.back();
-    lines.pop_back();
+    ASSERT_EQ(1u, output.closing.size());
+    const std::string& usedSpace = output.closing[0];
+    const std::vector<std::string>& lines = output.paths;
 
     RunWithClient("57");
     const std::set<std::string> after = Tree();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cleaner/dry_run_output.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/e2e/installed_cleaner.h"
@@ -153,10 +154,8 @@ TEST_F(DryRunOnLinux, ListsExactlyWhatTheRealRunDeletes)
             continue;
         }
         const std::set<std::string> before = Tree();
-        std::vector<std::string> lines = Run("--dry-run", c.unprivileged);
+        const std::vector<std::string> lines = SplitDryRun(Run("--dry-run", c.unprivileged)).paths;
         EXPECT_EQ(before, Tree()) << c.what;
-        ASSERT_FALSE(lines.empty()) << c.what;
-        lines.pop_back();  // usedspace=N
         std::set<std::string> listed;
         for (const std::string& line : lines) {
             EXPECT_EQ(std::string::npos, line.find('\n')) << c.what;
@@ -254,9 +253,7 @@ TEST_F(DryRunOnLinux, ReadsThroughLinksFindWhatTheRunRemovedGone)
     };
     const std::set<std::string> before = everything();
 
-    std::vector<std::string> lines = Run("--dry-run", false);
-    ASSERT_FALSE(lines.empty());
-    lines.pop_back();  // usedspace=N
+    const std::vector<std::string> lines = SplitDryRun(Run("--dry-run", false)).paths;
     Run("", false);
 
     std::set<std::string> listed, deleted;
@@ -289,12 +286,13 @@ TEST_F(DryRunOnLinux, NoUsedSpaceWhereTheRunWouldNotWriteIt)
     for (const auto& c : cases) {
         fs::remove_all(ini);
         c.make();
-        const std::vector<std::string> lines = Run("--dry-run", false);
-        for (const std::string& line : lines)
+        const DryRunOutput output = SplitDryRun(Run("--dry-run", false));
+        EXPECT_EQ(std::vector<std::string>{}, output.closing) << c.what;
+        for (const std::string& line : output.paths)
             EXPECT_NE(0u, line.rfind("usedspace=", 0)) << c.what << ": " << line;
     }
     fs::remove_all(ini);
-    const std::vector<std::string> lines = Run("--dry-run", false);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(0u, lines.back().rfind("usedspace=", 0));
+    const DryRunOutput output = SplitDryRun(Run("--dry-run", false));
+    ASSERT_EQ(1u, output.closing.size());
+    EXPECT_EQ(0u, output.closing[0].rfind("usedspace=", 0));
 }

@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "cleaner/resource_cleaner.h"
-#include "cleaner/xml_input.h"
+#include "cleaner/input/xml_input.h"
+#include "cleaner/pass/resource_cleaner.h"
 #include "tests/cleaner/installed_platform.h"
 #include "tests/e2e/installed_cleaner.h"
 #include "tests/support/process.h"

@@ -1,4 +1,5 @@
-// The worked example record and the texts both bridges send for it.
+// The worked example record and the texts both bridges send for it; their field names
+// follow the list in VisitPetFields (plugin/bridges/pet_fields.h).
 #pragma once
 
 #include <cstring>

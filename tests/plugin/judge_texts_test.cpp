@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 #include "plugin/platform/platform.h"
@@ -82,6 +83,34 @@ void WriteExpected(const std::string& name, const std::string& encoding,
     WriteFile(JudgeFolder() / ("expected-" + name + ".json"), json + "}\n");
 }
 
+// The fields both texts must give back for `pet`, a changed copy of ExamplePet(): its
+// name fields read up to their 17 bytes, and the title's name and colour as the host gives
+// them, each as the code page reads the bytes.
+std::map<std::string, std::string> ExpectedFields(const PetInfo& pet,
+                                                  const std::string& titleName,
+                                                  const std::string& titleColor)
+{
+    const auto field = [](const auto& name) {
+        return std::string(std::begin(name), std::find(std::begin(name), std::end(name), '\0'));
+    };
+    return {
+        {"petid", std::to_string(pet.petid)},
+        {"kivnumber", std::to_string(static_cast<std::uint32_t>(pet.petid))},
+        {"petclass", "2"},
+        {"petgender", "1"},
+        {"petname", Utf8OfAnsi(field(pet.petname))},
+        {"kivname", Utf8OfAnsi(field(pet.kivname))},
+        {"petLevel", "12"},
+        {"vipFlag", std::to_string(pet.vipFlag)},
+        {"avatarVersion", "3"},
+        {"avatarnum", "2"},
+        {"avatardata", "5.1001#-1.7#"},
+        {"titleid", std::to_string(pet.titleid)},
+        {"titlename", Utf8OfAnsi(titleName)},
+        {"titlecolor", Utf8OfAnsi(titleColor)},
+    };
+}
+
 }  // namespace
 
 TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
@@ -119,23 +148,9 @@ TEST(JudgeTexts, WriteTextsOfAwkwardRecords)
         ASSERT_EQ(1u, host.browserEngine.calls.size());
 
         auto title = host.titleSystem.titles.find(c.titleid);
-        const std::map<std::string, std::string> expected = {
-            {"petid", std::to_string(pet.petid)},
-            {"kivnumber", std::to_string(static_cast<std::uint32_t>(pet.petid))},
-            {"petclass", "2"},
-            {"petgender", "1"},
-            {"petname", Utf8OfAnsi(std::string(c.petname).substr(0, 17))},
-            {"kivname", Utf8OfAnsi(std::string(c.kivname).substr(0, 17))},
-            {"petLevel", "12"},
-            {"vipFlag", std::to_string(pet.vipFlag)},
-            {"avatarVersion", "3"},
-            {"avatarnum", "2"},
-            {"avatardata", "5.1001#-1.7#"},
-            {"titleid", std::to_string(c.titleid)},
-            {"titlename", title == host.titleSystem.titles.end() ? "" : Utf8OfAnsi(title->second.name)},
-            {"titlecolor",
-             title == host.titleSystem.titles.end() ? "" : Utf8OfAnsi(title->second.color)},
-        };
+        const bool titled = title != host.titleSystem.titles.end();
+        const std::map<std::string, std::string> expected = ExpectedFields(
+            pet, titled ? title->second.name : "", titled ? title->second.color : "");
         const std::string name = std::to_string(n++);
         WriteExpected(name, testsupport::AnsiEncodingName(), expected);
         WriteFile(folder / ("flash-" + name + ".xml"), host.flashEngine.calls[0]);
@@ -183,21 +198,7 @@ TEST(JudgeTexts, WriteTextsInDoubleByteCodePages)
 
             const std::string name = "cp" + std::to_string(codePage) + "-" +
                                      std::to_string(static_cast<unsigned char>(lead));
-            WriteExpected(name, "",
-                          {{"petid", std::to_string(pet.petid)},
-                           {"kivnumber", std::to_string(static_cast<std::uint32_t>(pet.petid))},
-                           {"petclass", "2"},
-                           {"petgender", "1"},
-                           {"petname", Utf8OfAnsi(petName.substr(0, 17))},
-                           {"kivname", Utf8OfAnsi(kivName)},
-                           {"petLevel", "12"},
-                           {"vipFlag", "1"},
-                           {"avatarVersion", "3"},
-                           {"avatarnum", "2"},
-                           {"avatardata", "5.1001#-1.7#"},
-                           {"titleid", "9"},
-                           {"titlename", Utf8OfAnsi(title + l)},
-                           {"titlecolor", Utf8OfAnsi(l)}});
+            WriteExpected(name, "", ExpectedFields(pet, title + l, l));
             // Only the page text: the Flash request carries the code page's bytes as they are.
             WriteFile(JudgeFolder() / ("page-" + name + ".txt"),
                       host.browserEngine.calls[0].argument);
